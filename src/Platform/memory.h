@@ -1,0 +1,26 @@
+#ifndef TOLLBRIG_MEMORY_H
+#define TOLLBRIG_MEMORY_H
+
+#include <set>
+
+#include "keys.h"
+
+class Trace;
+
+enum MemoryType { INSTRUCTION = 0, DATA = 1, UNIFIED = 2 };
+
+// Root of the local memory models.
+class Memory {
+ public:
+  virtual ~Memory() = default;
+  // Analyses the whole trace; outputs through the references. 0 on success;
+  // a cache whose analysis could not run returns 1.
+  virtual int MEM(Trace& trace, longint_t& memDemand, longint_t& writeAccesses,
+                  std::set<int>& UCBs, std::set<int>& ECBs);
+  MemoryType getType() const { return type; }
+
+ protected:
+  MemoryType type = UNIFIED;
+};
+
+#endif

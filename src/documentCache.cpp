@@ -1,0 +1,17 @@
+#include "documentCache.h"
+
+std::map<std::string, YAML::Node>& DocumentCache::documents() {
+  static std::map<std::string, YAML::Node> cache;
+  return cache;
+}
+
+const YAML::Node& DocumentCache::view(const std::string& path) {
+  auto& cache = documents();
+  auto it = cache.find(path);
+  if (it == cache.end()) it = cache.emplace(path, YAML::LoadFile(path)).first;
+  return it->second;
+}
+
+YAML::Node DocumentCache::copy(const std::string& path) { return YAML::Clone(view(path)); }
+
+void DocumentCache::clear() { documents().clear(); }
