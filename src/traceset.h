@@ -19,6 +19,7 @@ class Traceset {
   int readTraceFile(std::string file);
   void setEmpty();
   bool isEmpty() const;
+  bool hasTraceNames() const { return !traceNames.empty(); }
   std::string getRandomTrace();
   int getBaseWCET(std::string processorName, std::string traceName, int memDelay,
                   longint_t& wcet, Processor& p);
