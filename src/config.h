@@ -73,6 +73,7 @@ class Config {
   bool virtualDeps() const { return useVirtualDeps; }
 
  private:
+  friend class ConfigTestAccess;
   std::string fileName;
   std::array<std::string, maxProcessorDefs> archFiles;
   std::string tasksetFileName;
