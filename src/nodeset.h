@@ -119,6 +119,11 @@ class Nodeset {
                 std::string test) const;
 
  private:
+  // Appends a node and its id to the list of its core.
+  void appendNode(Node_t node);
+  void sortNodes();
+  void addCompanionDeps(const std::map<longint_t, longint_t>& firstCompanion);
+
   std::vector<Node_t> nodes;
   std::map<int, std::vector<longint_t>> nodesPerCore;
   std::string name;
