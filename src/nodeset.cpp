@@ -1,10 +1,10 @@
 #include "nodeset.h"
 
 #include <algorithm>
-#include <array>
 #include <iostream>
 #include <optional>
 #include <stdexcept>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 
@@ -39,6 +39,28 @@ void addToBank(Nodeset::BankList& list, int bank, longint_t v) {
     it->second += v;
 }
 
+// The Rx node that carries one network-on-chip entry (bank, accesses, demand) of
+// owner: it has owner's dates and predecessors, not owner itself.
+Nodeset::Node_t companionOf(const Nodeset::Node_t& owner,
+                            const std::tuple<int, longint_t, longint_t>& entry, longint_t id) {
+  const auto& [bank, accesses, demand] = entry;
+  Nodeset::Node_t companion{};
+  companion.taskName = companionPrefix + owner.taskName;
+  companion.priority = owner.priority;
+  companion.deadline = owner.deadline;
+  companion.period = owner.period;
+  companion.releaseDate = owner.releaseDate;
+  companion.assignedTo = rxCoreId;
+  companion.localMemoryBank = rxCoreId;
+  companion.globalID = id;
+  companion.procDemand = demand;
+  companion.memDemandPerBank = {{bank, accesses}};
+  companion.transactionsPerBank = {{bank, accesses}};
+  companion.deps = owner.deps;
+  companion.isEmpty = true;
+  return companion;
+}
+
 void setBank(Nodeset::BankList& list, int bank, longint_t v) {
   const auto it = findBank(list, bank);
   if (it == list.end())
@@ -70,29 +92,14 @@ int Nodeset::init(longint_t n, const int* priority, const longint_t* deadline,
   size = n;
   std::map<longint_t, longint_t> firstCompanion;
   for (longint_t i = 0; i < n; ++i) {
+    const std::size_t owner = nodes.size();
     appendNode(Node_t{taskName[i], traces[i], priority[i], deadline[i], period[i], releaseDate[i],
                       0, assignedTo[i], localMemoryBank[i], globalID[i], 0, 0, perBank[i],
                       perBank[i], nocAccess[i], deps[i], isEmpty != nullptr && isEmpty[i]});
-    for (const auto& [bank, accesses, demand] : nocAccess[i]) {
+    for (const auto& entry : nocAccess[i]) {
       const longint_t companionID = size++;
       firstCompanion.emplace(globalID[i], companionID);
-      appendNode(Node_t{companionPrefix + taskName[i],
-                        {},
-                        priority[i],
-                        deadline[i],
-                        period[i],
-                        releaseDate[i],
-                        0,
-                        rxCoreId,
-                        rxCoreId,
-                        companionID,
-                        demand,
-                        0,
-                        {{bank, accesses}},
-                        {{bank, accesses}},
-                        {},
-                        deps[i],
-                        true});
+      appendNode(companionOf(nodes[owner], entry, companionID));
     }
   }
   sortNodes();
@@ -385,6 +392,28 @@ YAML::Node loadBase(const std::string& baseFile) {
   }
 }
 
+// The computed values of node, with its predecessors by name.
+void writeResults(YAML::Node entry, const Nodeset::Node_t& node,
+                  const std::vector<Nodeset::Node_t>& nodes) {
+  entry[KEYS::core] = std::to_string(node.assignedTo);
+  entry[KEYS::response] = std::to_string(node.responseTime);
+  entry[KEYS::release] = std::to_string(node.releaseDate);
+  entry[KEYS::deadline] = std::to_string(node.deadline);
+  entry[KEYS::trace] = node.traces.empty() ? std::string() : node.traces.front();
+  YAML::Node deps = entry[KEYS::deps];
+  deps = YAML::Node(YAML::NodeType::Sequence);
+  deps.SetStyle(YAML::EmitterStyle::Flow);
+  // Appending by index builds each name in the document's own memory, where push_back
+  // would first make a separate node per name.
+  for (std::size_t k = 0; k < node.deps.size(); ++k) {
+    const longint_t d = node.deps[k];
+    if (d >= nodes.size())
+      throw std::runtime_error("Error: predecessor " + std::to_string(d) + " of node '" +
+                               node.taskName + "' is not in the node set");
+    deps[k] = nodes[d].taskName;
+  }
+}
+
 // The write phase "write-X" hands the access list of X, its compute phase, over to itself.
 void movePartnerAccess(ResultSection& section, const std::string& taskName, YAML::Node entry) {
   const auto marker = taskName.find(writePhaseMarker);
@@ -403,38 +432,21 @@ void movePartnerAccess(ResultSection& section, const std::string& taskName, YAML
 
 std::string Nodeset::exportYAMLString(bool schedulable, std::string baseFile) const {
   YAML::Node root = loadBase(baseFile);
-  try {
-    root[KEYS::sched] = schedulable ? "1" : "0";
-    std::map<std::string, ResultSection> sections;
-    for (const Node_t& node : nodes) {
-      const std::string& key = sectionKeyOf(node.assignedTo);
-      auto section = sections.find(key);
-      if (section == sections.end()) section = sections.try_emplace(key, root, key, baseFile).first;
-      YAML::Node entry = section->second.entryFor(node.taskName);
-      entry[KEYS::core] = std::to_string(node.assignedTo);
-      entry[KEYS::response] = std::to_string(node.responseTime);
-      entry[KEYS::release] = std::to_string(node.releaseDate);
-      entry[KEYS::deadline] = std::to_string(node.deadline);
-      entry[KEYS::trace] = node.traces.empty() ? std::string() : node.traces.front();
-      YAML::Node deps(YAML::NodeType::Sequence);
-      deps.SetStyle(YAML::EmitterStyle::Flow);
-      for (const longint_t d : node.deps) {
-        if (d >= nodes.size())
-          throw std::runtime_error("Error: predecessor " + std::to_string(d) + " of node '" +
-                                   node.taskName + "' is not in the node set");
-        deps.push_back(nodes[d].taskName);
-      }
-      entry[KEYS::deps] = deps;
-      movePartnerAccess(section->second, node.taskName, entry);
-    }
-    // Cores that carry work: the Rx and Tx pseudo-cores count only when they hold a node.
-    const int cores = static_cast<int>(nodesPerCore.size()) -
-                      static_cast<int>(sections.count(KEYS::rx) + sections.count(KEYS::tx));
-    root[KEYS::nbcores] = std::to_string(cores);
-    return YAML::Dump(root);
-  } catch (const YAML::Exception& e) {
-    throw std::runtime_error("Error: Could not update base file '" + baseFile + "': " + e.what());
+  root[KEYS::sched] = schedulable ? "1" : "0";
+  std::map<std::string, ResultSection> sections;
+  for (const Node_t& node : nodes) {
+    const std::string& key = sectionKeyOf(node.assignedTo);
+    auto section = sections.find(key);
+    if (section == sections.end()) section = sections.try_emplace(key, root, key, baseFile).first;
+    YAML::Node entry = section->second.entryFor(node.taskName);
+    writeResults(entry, node, nodes);
+    movePartnerAccess(section->second, node.taskName, entry);
   }
+  // Cores that carry work: the Rx and Tx pseudo-cores count only when they hold a node.
+  const int cores = static_cast<int>(nodesPerCore.size()) -
+                    static_cast<int>(sections.count(KEYS::rx) + sections.count(KEYS::tx));
+  root[KEYS::nbcores] = std::to_string(cores);
+  return YAML::Dump(root);
 }
 
 int Nodeset::exportYAML(bool schedulable, std::string outFile, std::string baseFile) const {
