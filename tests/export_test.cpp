@@ -295,12 +295,12 @@ TEST_F(ExportTest, CsvMakespan) {
   const std::string out = (dir / "result.yaml").string();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::vector<NodeSpec> specs;
+    std::vector<NodeInput> inputs;
     for (const auto& [release, response] : c.releaseAndResponse)
-      specs.push_back({.name = "n", .release = release});
+      inputs.push_back({.name = "n", .release = release});
     Nodeset set;
-    buildNodeset(set, specs);
-    for (size_t i = 0; i < specs.size(); ++i)
+    buildNodeset(set, inputs);
+    for (size_t i = 0; i < inputs.size(); ++i)
       set.setResponseTime(i, c.releaseAndResponse[i].second);
     testing::internal::CaptureStdout();
     EXPECT_EQ(set.exportCSV(out, "g", "B", 1, "T"), 0);

@@ -7,7 +7,7 @@
 #include "nodeset.h"
 
 // One element of a node set as a node-set reader would hand it to the builder.
-struct NodeSpec {
+struct NodeInput {
   std::string name;
   int core = 0;
   std::vector<longint_t> deps = {};
@@ -23,9 +23,9 @@ struct NodeSpec {
 
 // Builds set with the node-set form of init; element i gets global id ids[i],
 // or i when ids is empty.
-inline void buildNodeset(Nodeset& set, const std::vector<NodeSpec>& specs,
+inline void buildNodeset(Nodeset& set, const std::vector<NodeInput>& inputs,
                          std::vector<longint_t> ids = {}) {
-  const size_t n = specs.size();
+  const size_t n = inputs.size();
   if (ids.empty())
     for (size_t i = 0; i < n; ++i) ids.push_back(i);
   std::vector<int> priority, core, bank;
@@ -35,18 +35,18 @@ inline void buildNodeset(Nodeset& set, const std::vector<NodeSpec>& specs,
   std::vector<std::vector<longint_t>> deps;
   std::vector<Nodeset::BankList> perBank;
   std::vector<Nodeset::NoCList> noc;
-  for (const NodeSpec& s : specs) {
-    priority.push_back(s.priority);
-    core.push_back(s.core);
-    bank.push_back(s.bank);
-    deadline.push_back(s.deadline);
-    period.push_back(s.period);
-    release.push_back(s.release);
-    name.push_back(s.name);
-    traces.push_back(s.traces);
-    deps.push_back(s.deps);
-    perBank.push_back(s.perBank);
-    noc.push_back(s.noc);
+  for (const NodeInput& in : inputs) {
+    priority.push_back(in.priority);
+    core.push_back(in.core);
+    bank.push_back(in.bank);
+    deadline.push_back(in.deadline);
+    period.push_back(in.period);
+    release.push_back(in.release);
+    name.push_back(in.name);
+    traces.push_back(in.traces);
+    deps.push_back(in.deps);
+    perBank.push_back(in.perBank);
+    noc.push_back(in.noc);
   }
   set.init(n, priority.data(), deadline.data(), period.data(), release.data(), core.data(),
            name.data(), traces.data(), deps.data(), unused.data(), ids.data(), bank.data(),

@@ -108,9 +108,9 @@ TEST(NodesetBuild, SortsByIdAndKeepsPerCoreInputOrder) {
 TEST(NodesetBuild, RebuildWithoutClearKeepsOldPerCoreLists) {
   Nodeset set;
   set.setName("g");
-  const std::vector<NodeSpec> specs = {{.name = "a", .core = 0}, {.name = "b", .core = 1}};
-  buildNodeset(set, specs);
-  buildNodeset(set, specs);
+  const std::vector<NodeInput> inputs = {{.name = "a", .core = 0}, {.name = "b", .core = 1}};
+  buildNodeset(set, inputs);
+  buildNodeset(set, inputs);
   EXPECT_EQ(set.getSize(), 2u);
   EXPECT_EQ(*set.getNodesPerCore(0), (std::vector<longint_t>{0, 0}));
 
@@ -118,7 +118,7 @@ TEST(NodesetBuild, RebuildWithoutClearKeepsOldPerCoreLists) {
   EXPECT_EQ(set.getSize(), 0u);
   EXPECT_TRUE(set.getCoreMap().empty());
   EXPECT_EQ(set.getName(), "g");
-  buildNodeset(set, specs);
+  buildNodeset(set, inputs);
   EXPECT_EQ(*set.getNodesPerCore(0), (std::vector<longint_t>{0}));
 }
 
@@ -192,10 +192,10 @@ TEST(Nodeset, CheckDAG) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::vector<NodeSpec> specs;
-    for (const auto& d : c.deps) specs.push_back({.name = "n", .deps = d});
+    std::vector<NodeInput> inputs;
+    for (const auto& d : c.deps) inputs.push_back({.name = "n", .deps = d});
     Nodeset set;
-    buildNodeset(set, specs);
+    buildNodeset(set, inputs);
     std::set<int> visited;
     EXPECT_EQ(set.checkDAG(c.start, visited), c.dag);
   }
