@@ -419,7 +419,9 @@ std::unique_ptr<Bus> makeBus(Processor* proc) {
   return std::make_unique<Model>(proc);
 }
 
-std::unique_ptr<Bus> makeFourSlotTDMA(Processor* proc) { return std::make_unique<BusTDMA>(proc, 4); }
+std::unique_ptr<Bus> makeFourSlotTDMA(Processor* proc) {
+  return std::make_unique<BusTDMA>(proc, 4);
+}
 
 struct BusModel {
   std::string_view name;
@@ -428,11 +430,16 @@ struct BusModel {
 
 // Bus model names of architecture files.
 constexpr BusModel busModels[] = {
-    {"PerfectBus", makeBus<PerfectBus>}, {"BusTDMA", makeFourSlotTDMA},
-    {"BusRR", makeBus<BusRR>},           {"BusRRnr", makeBus<BusRRnr>},
-    {"BusPessRR", makeBus<BusPessRR>},   {"BusFP", makeBus<BusFP>},
-    {"BusPP", makeBus<BusPP>},           {"BusFIFO", makeBus<BusFIFO>},
-    {"BusVesk", makeBus<BusVesk>},       {"BusVesknr", makeBus<BusVesknr>},
+    {"PerfectBus", makeBus<PerfectBus>},
+    {"BusTDMA", makeFourSlotTDMA},
+    {"BusRR", makeBus<BusRR>},
+    {"BusRRnr", makeBus<BusRRnr>},
+    {"BusPessRR", makeBus<BusPessRR>},
+    {"BusFP", makeBus<BusFP>},
+    {"BusPP", makeBus<BusPP>},
+    {"BusFIFO", makeBus<BusFIFO>},
+    {"BusVesk", makeBus<BusVesk>},
+    {"BusVesknr", makeBus<BusVesknr>},
     {"BusPessVesk", makeBus<BusPessVesk>},
 };
 
@@ -498,7 +505,8 @@ Processor::ClusterMap readClusters(const YAML::Node& arch) {
     if (ids.IsDefined() && !ids.IsNull()) {
       if (!ids.IsSequence())
         throw InputError(cluster + " is not a sequence of core ids" + describePosition(ids.Mark()));
-      for (const YAML::Node& id : ids) cores.insert(convertedValue<int>(id, "a core id of " + cluster));
+      for (const YAML::Node& id : ids)
+        cores.insert(convertedValue<int>(id, "a core id of " + cluster));
     }
     ++k;
   }
@@ -596,7 +604,8 @@ int Config::initProc(Processor& proc, int i) {
     objects.instr = std::make_unique<PerfectMemory>();
     objects.data = std::make_unique<PerfectMemory>();
     objects.core = std::make_unique<Core>(&proc);
-    objects.dram = std::make_unique<DRAM>(&proc, objects.bus.get(), refreshLatency, refreshInterval);
+    objects.dram =
+        std::make_unique<DRAM>(&proc, objects.bus.get(), refreshLatency, refreshInterval);
     handOver(proc, objects, {"SampleProcessor", 2, 1, 1, 1}, nullptr);
   } else if (readProc(proc, i) != 0) {
     return 1;
@@ -671,7 +680,8 @@ int Config::readProc(Processor& proc, int i) {
       tokens.word("the data memory");
       objects.data = readTextMemory(*this, tokens, DATA, "the data memory");
     }
-    objects.dram = std::make_unique<DRAM>(&proc, objects.bus.get(), refreshLatency, refreshInterval);
+    objects.dram =
+        std::make_unique<DRAM>(&proc, objects.bus.get(), refreshLatency, refreshInterval);
     values.memDelay = tokens.labelledNumber(ARCHKEYS::memDelay);
     values.accDelay = tokens.labelledNumber(ARCHKEYS::accDelay);
     values.burstDelay = tokens.labelledNumber(ARCHKEYS::burstDelay);
@@ -782,6 +792,13 @@ const YAML::Node& listEntry(const YAML::Node& entry, std::size_t size, const std
 longint_t globalDeadline(const YAML::Node& doc) {
   const YAML::Node deadline = doc[KEYS::deadline];
   return deadline.IsDefined() ? deadline.as<longint_t>() : 0;
+}
+
+// A node's deadline: the global one when there is one, else its own, else none.
+longint_t nodeDeadline(longint_t global, const YAML::Node& properties) {
+  if (global != 0) return global;
+  const YAML::Node own = properties[KEYS::deadline];
+  return own.IsDefined() ? own.as<longint_t>() : noDeadline;
 }
 
 // Only the low 32 bits of "order" reach the priority.
@@ -911,19 +928,14 @@ class DefaultLayoutReader {
   int resolve(const YAML::Node& nameNode, bool asPredecessor, const std::string& element) const {
     const std::string name = nameNode.as<std::string>();
     const auto found = index.find(name);
-    if (found == index.end()) report(nameNode.Mark(), "Unknown element " + name + " in node " + element);
+    if (found == index.end())
+      report(nameNode.Mark(), "Unknown element " + name + " in node " + element);
     const int v = found->second;
     if (!cw || v >= nodeCount) return v;
     return asPredecessor ? 2 * v + 1 : 2 * v;
   }
 
   int bankOf(int core) const { return singleBank ? 0 : core; }
-
-  longint_t deadlineOr(const YAML::Node& properties, longint_t fallback) const {
-    if (deadline != 0) return deadline;
-    const YAML::Node own = properties[KEYS::deadline];
-    return own.IsDefined() ? own.as<longint_t>() : fallback;
-  }
 
   void readNodes() {
     int k = 0;
@@ -941,7 +953,7 @@ class DefaultLayoutReader {
       const YAML::Node trace = properties[KEYS::trace];
       if (!trace.IsDefined()) report(node.first.Mark(), "Missing traceName in node " + m);
       elements.traces[i].push_back(trace.as<std::string>());
-      elements.deadline[i] = deadlineOr(properties, noDeadline);
+      elements.deadline[i] = nodeDeadline(deadline, properties);
       elements.priority[i] = priorityOf(properties);
       const YAML::Node release = properties[KEYS::release];
       if (!release.IsDefined()) report(node.first.Mark(), "Missing release in node " + m);
@@ -1019,7 +1031,8 @@ class DefaultLayoutReader {
 
   void readElementAccesses(const YAML::Node& accesses, int first) {
     int i = first;
-    for (const auto& element : accesses) readAccessTo(element.second, i++, element.first.as<std::string>());
+    for (const auto& element : accesses)
+      readAccessTo(element.second, i++, element.first.as<std::string>());
   }
 
   const bool cw;
@@ -1060,6 +1073,94 @@ longint_t optionalCount(const YAML::Node& properties, const std::string& key) {
   return value.IsDefined() ? value.as<longint_t>() : 0;
 }
 
+// Reader of the newFormat layout: nodes with their own demands, and edges
+// that carry dependencies and data volumes.
+class GraphLayoutReader {
+ public:
+  GraphLayoutReader(const YAML::Node& doc, bool cw, bool singleBank)
+      : singleBank(singleBank),
+        deadline(globalDeadline(doc)),
+        nodes(section(doc, KEYS::nodes)),
+        edges(section(doc, KEYS::edges)),
+        n(nodes.size()) {
+    // Rx and Tx elements and write phases would take positions that this
+    // layout never fills.
+    for (const std::string& key : {KEYS::rx, KEYS::tx})
+      if (section(doc, key).size() > 0)
+        report(doc[key].Mark(), key + " entries are not supported in the newFormat layout");
+    if (cw)
+      report(YAML::Mark::null_mark(), "The option -cw is not supported with the newFormat layout");
+    addNames(nodes, 0, index);
+  }
+
+  void read(Nodeset& ns, const std::string& name, bool virtualDeps) {
+    ElementArrays elements(n);
+    std::vector<longint_t> procDemand(n);
+    std::vector<Nodeset::BankList> memDemandPerBank(n);
+    std::vector<Nodeset::BankList> transactionsPerBank(n);
+    int i = 0;
+    for (const auto& node : nodes) {
+      const YAML::Node& properties = node.second;
+      elements.names[i] = node.first.as<std::string>();
+      const YAML::Node trace = properties[KEYS::trace];
+      if (trace.IsDefined()) elements.traces[i].push_back(trace.as<std::string>());
+      elements.assignedTo[i] = properties[KEYS::core].as<int>();
+      const int bank = singleBank ? 0 : elements.assignedTo[i];
+      elements.bank[i] = bank;
+      procDemand[i] = optionalCount(properties, KEYS::wcet);
+      const longint_t md = optionalCount(properties, KEYS::md);
+      memDemandPerBank[i].emplace_back(bank, md);
+      transactionsPerBank[i].emplace_back(bank, optionalCount(properties, KEYS::wcbt));
+      elements.noc[i].emplace_back(bank, md, 0);
+      elements.deadline[i] = nodeDeadline(deadline, properties);
+      elements.period[i] = elements.deadline[i];
+      elements.priority[i] = priorityOf(properties);
+      elements.releaseDate[i] = properties[KEYS::release].as<longint_t>();
+      elements.globalID[i] = i;
+      ++i;
+    }
+
+    for (const auto& edge : edges) {
+      const std::string edgeName = edge.first.as<std::string>();
+      const int s = endpoint(edge.second, KEYS::src, edgeName);
+      const int d = endpoint(edge.second, KEYS::dest, edgeName);
+      elements.deps[d].push_back(s);
+      const longint_t volume = edge.second[KEYS::comm].as<longint_t>();
+      // The source is charged with the edge's volume at the destination's bank.
+      addToBank(memDemandPerBank[s], elements.bank[d], volume);
+      addToBank(transactionsPerBank[s], elements.bank[d], volume);
+    }
+
+    if (virtualDeps) addVirtualDeps(elements.assignedTo, elements.deps);
+
+    ns.setName(name);
+    ns.init(n, procDemand.data(), memDemandPerBank.data(), transactionsPerBank.data(),
+            elements.noc.data(), elements.priority.data(), elements.deadline.data(),
+            elements.period.data(), elements.releaseDate.data(), elements.assignedTo.data(),
+            elements.names.data(), elements.traces.data(), elements.deps.data(),
+            elements.globalID.data(), elements.bank.data(), nullptr);
+    checkNumbering(ns);
+  }
+
+ private:
+  int endpoint(const YAML::Node& properties, const std::string& key,
+               const std::string& edgeName) const {
+    const YAML::Node value = properties[key];
+    const std::string node = value.as<std::string>();
+    const auto found = index.find(node);
+    if (found == index.end())
+      report(value.Mark(), "Unknown element " + node + " in edge " + edgeName);
+    return found->second;
+  }
+
+  const bool singleBank;
+  const longint_t deadline;
+  const YAML::Node nodes;
+  const YAML::Node edges;
+  const std::size_t n;
+  std::map<std::string, int> index;
+};
+
 }  // namespace
 
 int Config::initNodeSet(Nodeset& ns) {
@@ -1087,72 +1188,7 @@ int Config::readYAMLNodeSet(Nodeset& ns) {
 int Config::readGraphYAMLNodeSet(Nodeset& ns) {
   const YAML::Node& doc = DocumentCache::view(tasksetFileName);
   fileName = nodesetName(tasksetFileName);
-  const longint_t deadline = globalDeadline(doc);
-  // Rx and Tx elements and write phases would take positions that this
-  // layout never fills.
-  for (const std::string& key : {KEYS::rx, KEYS::tx})
-    if (section(doc, key).size() > 0)
-      report(doc[key].Mark(), key + " entries are not supported in the newFormat layout");
-  if (cw) report(YAML::Mark::null_mark(), "The option -cw is not supported with the newFormat layout");
-
-  const YAML::Node nodes = section(doc, KEYS::nodes);
-  const std::size_t n = nodes.size();
-  std::map<std::string, int> index;
-  addNames(nodes, 0, index);
-  ElementArrays elements(n);
-  std::vector<longint_t> procDemand(n);
-  std::vector<Nodeset::BankList> memDemandPerBank(n);
-  std::vector<Nodeset::BankList> transactionsPerBank(n);
-
-  int i = 0;
-  for (const auto& node : nodes) {
-    const YAML::Node& properties = node.second;
-    elements.names[i] = node.first.as<std::string>();
-    const YAML::Node trace = properties[KEYS::trace];
-    if (trace.IsDefined()) elements.traces[i].push_back(trace.as<std::string>());
-    elements.assignedTo[i] = properties[KEYS::core].as<int>();
-    elements.bank[i] = singleBank ? 0 : elements.assignedTo[i];
-    procDemand[i] = optionalCount(properties, KEYS::wcet);
-    const longint_t md = optionalCount(properties, KEYS::md);
-    memDemandPerBank[i].emplace_back(elements.bank[i], md);
-    transactionsPerBank[i].emplace_back(elements.bank[i], optionalCount(properties, KEYS::wcbt));
-    elements.noc[i].emplace_back(elements.bank[i], md, 0);
-    const YAML::Node own = properties[KEYS::deadline];
-    elements.deadline[i] = deadline != 0 ? deadline : own.IsDefined() ? own.as<longint_t>() : noDeadline;
-    elements.period[i] = elements.deadline[i];
-    elements.priority[i] = priorityOf(properties);
-    elements.releaseDate[i] = properties[KEYS::release].as<longint_t>();
-    elements.globalID[i] = i;
-    ++i;
-  }
-
-  for (const auto& edge : section(doc, KEYS::edges)) {
-    const std::string name = edge.first.as<std::string>();
-    const auto endpoint = [&](const std::string& key) {
-      const YAML::Node value = edge.second[key];
-      const std::string node = value.as<std::string>();
-      const auto found = index.find(node);
-      if (found == index.end()) report(value.Mark(), "Unknown element " + node + " in edge " + name);
-      return found->second;
-    };
-    const int s = endpoint(KEYS::src);
-    const int d = endpoint(KEYS::dest);
-    elements.deps[d].push_back(s);
-    const longint_t volume = edge.second[KEYS::comm].as<longint_t>();
-    // The source is charged with the edge's volume at the destination's bank.
-    addToBank(memDemandPerBank[s], elements.bank[d], volume);
-    addToBank(transactionsPerBank[s], elements.bank[d], volume);
-  }
-
-  if (useVirtualDeps) addVirtualDeps(elements.assignedTo, elements.deps);
-
-  ns.setName(fileName);
-  ns.init(n, procDemand.data(), memDemandPerBank.data(), transactionsPerBank.data(),
-          elements.noc.data(), elements.priority.data(), elements.deadline.data(),
-          elements.period.data(), elements.releaseDate.data(), elements.assignedTo.data(),
-          elements.names.data(), elements.traces.data(), elements.deps.data(),
-          elements.globalID.data(), elements.bank.data(), nullptr);
-  checkNumbering(ns);
+  GraphLayoutReader(doc, cw, singleBank).read(ns, fileName, useVirtualDeps);
   return 0;
 }
 

@@ -1,10 +1,10 @@
 #ifndef TOLLBRIG_INPUTERROR_H
 #define TOLLBRIG_INPUTERROR_H
 
+#include <yaml-cpp/yaml.h>
+
 #include <stdexcept>
 #include <string>
-
-#include <yaml-cpp/yaml.h>
 
 #include "keys.h"
 
@@ -22,11 +22,17 @@ std::string describePosition(const YAML::Mark& mark);
 template <typename T>
 const char* expectedType();
 template <>
-inline const char* expectedType<int>() { return "an int"; }
+inline const char* expectedType<int>() {
+  return "an int";
+}
 template <>
-inline const char* expectedType<longint_t>() { return "an unsigned integer"; }
+inline const char* expectedType<longint_t>() {
+  return "an unsigned integer";
+}
 template <>
-inline const char* expectedType<std::string>() { return "a string"; }
+inline const char* expectedType<std::string>() {
+  return "a string";
+}
 
 // value converted to T; InputError naming `what` when it does not convert.
 template <typename T>

@@ -163,8 +163,8 @@ TEST_F(ArchTest, PeriodAnalysisNeedsANonEmptySchedTest) {
     Config config;
     Processor proc;
     Access::archFile(config, 0) = "";
-    Access::setTaskset(config,
-                       dir.write("h" + std::to_string(k++) + ".yaml", std::string("numOfCores: 2\n") + c.entry));
+    Access::setTaskset(config, dir.write("h" + std::to_string(k++) + ".yaml",
+                                         std::string("numOfCores: 2\n") + c.entry));
     ASSERT_EQ(config.initProc(proc, 0), 0);
     EXPECT_EQ(config.isPeriodAnalysis(), c.on);
     config.destroyProc(proc, 0);
@@ -262,7 +262,7 @@ TEST_F(ArchTest, EveryFaultOfAnArchitectureFileEndsInOneLineNamingIt) {
   const ErrorCase cases[] = {
       {"missing file", "", "Error: Could not open processor definition '{path}'\n"},
       {"malformed", "name: [P\nCores: 2\n",
-       fail + "yaml-cpp: error at line 3, column 1: end of sequence flow not found\n"},
+       fail + "yaml-cpp: error at line 2, column 6: end of sequence flow not found\n"},
       {"missing key", "name: P\nmemDelay: 1\n", fail + "missing key 'Cores'\n"},
       {"wrong type", "name: P\nCores: four\n", fail + "'Cores' is not an int (line 2, column 8)\n"},
       {"name not a string", "name: [a]\n", fail + "'name' is not a string (line 1, column 7)\n"},
@@ -274,14 +274,15 @@ TEST_F(ArchTest, EveryFaultOfAnArchitectureFileEndsInOneLineNamingIt) {
        "Invalid memory parameters for 'Cache': line size 0 is below 1\n" + fail +
            "cannot build 'MemoryUnified'\n"},
       {"two params", yaml + bus + "MemoryUnified: {Type: ScratchPad, Param: [0, 0]}\n",
-       fail + "'Param' in 'MemoryUnified' is not a sequence of three ints (line 7, column 43)\n"},
+       fail + "'Param' in 'MemoryUnified' is not a sequence of three ints (line 7, column 42)\n"},
       {"param not int", yaml + bus + "MemoryUnified: {Type: Cache, Param: [32, x, 1]}\n",
        fail + "item 1 of 'Param' in 'MemoryUnified' is not an int (line 7, column 42)\n"},
       {"missing type", yaml + bus + "MemoryUnified: {Param: [0, 0, 0]}\n",
        fail + "missing key 'Type' in 'MemoryUnified'\n"},
       {"memory not a map", yaml + bus + "MemoryUnified: Cache\n",
        fail + "'MemoryUnified' is not a map (line 7, column 16)\n"},
-      {"missing data memory", yaml + bus + "MemoryInstruction: {Type: ScratchPad, Param: [0, 0, 0]}\n",
+      {"missing data memory",
+       yaml + bus + "MemoryInstruction: {Type: ScratchPad, Param: [0, 0, 0]}\n",
        fail + "missing key 'MemoryDATA'\n"},
       {"clusters not a sequence", yaml + bus + unified + "clusters: 3\n",
        fail + "'clusters' is not a sequence (line 8, column 11)\n"},
@@ -291,15 +292,18 @@ TEST_F(ArchTest, EveryFaultOfAnArchitectureFileEndsInOneLineNamingIt) {
        fail + "cluster 0 is not a sequence of core ids (line 9, column 8)\n"},
       {"core id not an int", yaml + bus + unified + "clusters:\n  - 0: [1]\n  - 1: [x]\n",
        fail + "a core id of cluster 1 is not an int (line 10, column 9)\n"},
-      {"text ends early", "name P\ncores 4\n", fail + "the text layout ends before the bus model name\n"},
-      {"text non-number", "name P\ncores four\n", fail + "'four' is not an int for the number of cores\n"},
+      {"text ends early", "name P\ncores 4\n",
+       fail + "the text layout ends before the bus model name\n"},
+      {"text non-number", "name P\ncores four\n",
+       fail + "'four' is not an int for the number of cores\n"},
       {"text number with suffix", "n P c 2 b BusRR MemoryUnified Cache 32x 8 1\n",
        fail + "'32x' is not an int for the unified memory\n"},
       {"text data memory cut", "n P c 2 b BusRR MemoryInstruction ScratchPad 0 0 0 MemoryDATA\n",
        fail + "the text layout ends before the data memory\n"},
       {"text delays cut", "n P c 2 b BusRR MemoryUnified ScratchPad 0 0 0 m 1 a 1\n",
        fail + "the text layout ends before burstDelay\n"},
-      {"text unknown bus", "n P c 2 b BusXY\n", unknownBusLines + fail + "unknown bus model 'BusXY'\n"},
+      {"text unknown bus", "n P c 2 b BusXY\n",
+       unknownBusLines + fail + "unknown bus model 'BusXY'\n"},
   };
   ScratchDir dir;
   int k = 0;
@@ -324,7 +328,8 @@ TEST_F(ArchTest, FaultsAfterAssemblyReleaseThePlatformObjects) {
       {"malformed", "numOfCores: [2\n",
        "Error: invalid node-set file '{path}': yaml-cpp: error at line 2, column 1: end of "
        "sequence flow not found\n"},
-      {"not a map", "- numOfCores\n", "Error: invalid node-set file '{path}': the document is not a map\n"},
+      {"not a map", "- numOfCores\n",
+       "Error: invalid node-set file '{path}': the document is not a map\n"},
       {"missing numOfCores", "nodes: {}\n",
        "Error: invalid node-set file '{path}': missing key 'numOfCores'\n"},
       {"numOfCores not an int", "numOfCores: many\n",
@@ -385,9 +390,10 @@ TEST_F(ArchTest, NegativeDelaysAreRefusedAndZeroIsAllowed) {
 
 TEST_F(ArchTest, NegativeDelayInTheFileIsRefused) {
   ScratchDir dir;
-  const std::string path = dir.write(
-      "neg.yaml", "name: P\nCores: 2\nmemDelay: -4\naccDelay: 1\nburstDelay: 1\nBus: BusRR\n"
-                  "MemoryUnified: {Type: PerfectMemory, Param: [0, 0, 0]}\n");
+  const std::string path =
+      dir.write("neg.yaml",
+                "name: P\nCores: 2\nmemDelay: -4\naccDelay: 1\nburstDelay: 1\nBus: BusRR\n"
+                "MemoryUnified: {Type: PerfectMemory, Param: [0, 0, 0]}\n");
   testing::internal::CaptureStderr();
   EXPECT_EQ(assemble(path), 1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: invalid value for 'memDelay': -4\n");

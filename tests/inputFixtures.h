@@ -1,13 +1,12 @@
 #ifndef TOLLBRIG_TESTS_INPUTFIXTURES_H
 #define TOLLBRIG_TESTS_INPUTFIXTURES_H
 
+#include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 // A fresh directory, removed at the end of the test, for the input files a
 // test writes itself. Its path holds no "." (node-set names depend on it).

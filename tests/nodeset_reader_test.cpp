@@ -138,7 +138,10 @@ TEST_F(NodesetReaderTest, GlobalDeadlineReplacesEveryOwnDeadline) {
 
 TEST_F(NodesetReaderTest, AccessElementAtIndexZeroHasNoPredecessor) {
   ScratchDir dir;
-  ASSERT_EQ(read(dir.write("r.yaml", "TxAccesses:\n  t: {traceName: t, release: 0, deadline: 1, deps: [x]}\n")), 0);
+  ASSERT_EQ(
+      read(dir.write("r.yaml",
+                     "TxAccesses:\n  t: {traceName: t, release: 0, deadline: 1, deps: [x]}\n")),
+      0);
   EXPECT_EQ(ns.getDepsVector(0), Deps{});
 }
 
@@ -150,9 +153,11 @@ TEST_F(NodesetReaderTest, FileWithoutSectionsGivesAnEmptyNodeSet) {
 }
 
 TEST_F(NodesetReaderTest, NodesetNameIsThePathWithoutDirectoryAndExtension) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"data/graphs/fft.yaml", "fft"}, {"fft", "fft"}, {"data/fft", "fft"}, {"./fft", ""},
-      {"rel.2/fft", "rel"}};
+  const std::pair<std::string, std::string> cases[] = {{"data/graphs/fft.yaml", "fft"},
+                                                       {"fft", "fft"},
+                                                       {"data/fft", "fft"},
+                                                       {"./fft", ""},
+                                                       {"rel.2/fft", "rel"}};
   ScratchDir dir;
   for (const auto& [file, name] : cases) {
     SCOPED_TRACE(file);
@@ -169,8 +174,9 @@ TEST_F(NodesetReaderTest, DotInputIsRefusedWithoutOpeningTheFile) {
   Access::dot(config) = true;
   testing::internal::CaptureStdout();
   EXPECT_EQ(read("/nonexistent.dot"), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Quorl is not compiled with Boost\n");
   EXPECT_EQ(config.readDOTNodeSet(ns), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "Quorl is not compiled with Boost\nQuorl is not compiled with Boost\n");
 }
 
 struct FaultCase {
@@ -184,29 +190,36 @@ TEST_F(NodesetReaderTest, DefaultLayoutFaultsAreReportedInRedWithTheirPosition) 
   const FaultCase cases[] = {
       {"missing assignedTo", "nodes:\n  alpha: {traceName: t}\n",
        at + "2, column 3: Missing assignedTo in node alpha"},
-      {"missing traceName", "nodes:\n  a: {assignedTo: 0}\n", at + "2, column 3: Missing traceName in node a"},
+      {"missing traceName", "nodes:\n  a: {assignedTo: 0}\n",
+       at + "2, column 3: Missing traceName in node a"},
       {"missing release", "nodes:\n  a: {assignedTo: 0, traceName: t}\n",
        at + "2, column 3: Missing release in node a"},
-      {"first faulty node wins", "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0}\n  b: {}\n  c: {}\n",
+      {"first faulty node wins",
+       "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0}\n  b: {}\n  c: {}\n",
        at + "3, column 3: Missing assignedTo in node b"},
-      {"element without properties", "nodes:\n  a:\n", at + "2, column 3: Missing assignedTo in node a"},
-      {"Rx missing traceName", "RxAccesses:\n  r: {release: 0}\n", at + "2, column 3: Missing traceName in r"},
+      {"element without properties", "nodes:\n  a:\n",
+       at + "2, column 3: Missing assignedTo in node a"},
+      {"Rx missing traceName", "RxAccesses:\n  r: {release: 0}\n",
+       at + "2, column 3: Missing traceName in r"},
       {"Tx missing release", "TxAccesses:\n  t: {traceName: t, deadline: 1}\n",
        at + "2, column 3: Missing release in t"},
       {"Rx without deadline", "RxAccesses:\n  r: {traceName: t, release: 0}\n",
        "invalid node; first invalid key: \"deadline\""},
       {"release not a number", "nodes:\n  a: {assignedTo: 0, traceName: t, release: soon}\n",
-       at + "2, column 40: bad conversion"},
+       at + "2, column 45: bad conversion"},
       {"unknown dep", "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, deps: [zz]}\n",
-       at + "2, column 51: Unknown element zz in node a"},
-      {"unknown accessTo", "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, accessTo: [[zz, 1]]}\n",
-       at + "2, column 56: Unknown element zz in node a"},
-      {"unknown nocAccess", "RxAccesses:\n  r: {traceName: t, release: 0, deadline: 1}\n"
-                            "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, nocAccess: [[r, 1, 1], [q, 1, 1]]}\n",
-       at + "4, column 70: Unknown element q in node a"},
+       at + "2, column 55: Unknown element zz in node a"},
+      {"unknown accessTo",
+       "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, accessTo: [[zz, 1]]}\n",
+       at + "2, column 60: Unknown element zz in node a"},
+      {"unknown nocAccess",
+       "RxAccesses:\n  r: {traceName: t, release: 0, deadline: 1}\n"
+       "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, nocAccess: [[r, 1, 1], [q, 1, "
+       "1]]}\n",
+       at + "4, column 72: Unknown element q in node a"},
       {"unknown name in Rx accessTo",
        "RxAccesses:\n  r: {traceName: t, release: 0, deadline: 1, accessTo: [[zz, 1]]}\n",
-       at + "2, column 56: Unknown element zz in node r"},
+       at + "2, column 58: Unknown element zz in node r"},
       {"duplicate within a section",
        "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0}\n  a: {assignedTo: 1}\n",
        at + "3, column 3: Duplicate element name a"},
@@ -214,9 +227,10 @@ TEST_F(NodesetReaderTest, DefaultLayoutFaultsAreReportedInRedWithTheirPosition) 
        "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0}\nTxAccesses:\n  a: {}\n",
        at + "4, column 3: Duplicate element name a"},
       {"deps not a list", "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, deps: b}\n",
-       at + "2, column 51: Invalid deps in node a"},
-      {"short accessTo entry", "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, accessTo: [[a]]}\n",
-       at + "2, column 55: Invalid accessTo entry in node a"},
+       at + "2, column 54: Invalid deps in node a"},
+      {"short accessTo entry",
+       "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, accessTo: [[a]]}\n",
+       at + "2, column 59: Invalid accessTo entry in node a"},
       {"section not a map", "nodes: [a, b]\n", at + "1, column 8: Section nodes is not a map"},
       {"malformed", "nodes: {a: [\n", at + "2, column 1: end of sequence flow not found"},
   };
@@ -276,8 +290,9 @@ TEST_F(NodesetReaderTest, NewFormatSingleBankPutsEveryVolumeOnBankZero) {
 
 TEST_F(NodesetReaderTest, NewFormatGlobalDeadlineSetsDeadlineAndPeriod) {
   ScratchDir dir;
-  ASSERT_EQ(read(dir.write("g.yaml", "newFormat: true\ndeadline: 9\nnodes:\n"
-                                     "  x: {assignedTo: 0, release: 0, deadline: 500}\n")),
+  ASSERT_EQ(read(dir.write("g.yaml",
+                           "newFormat: true\ndeadline: 9\nnodes:\n"
+                           "  x: {assignedTo: 0, release: 0, deadline: 500}\n")),
             0);
   EXPECT_EQ(ns.getDeadline(0), 9u);
   EXPECT_EQ(ns.getPeriod(0), 9u);
@@ -285,7 +300,8 @@ TEST_F(NodesetReaderTest, NewFormatGlobalDeadlineSetsDeadlineAndPeriod) {
 
 TEST_F(NodesetReaderTest, VirtualDepsChainTheNodesOfEachCore) {
   const char* const nodes =
-      "newFormat: true\nnodes:\n  p: {assignedTo: 0, release: 0}\n  q: {assignedTo: 0, release: 0}\n"
+      "newFormat: true\nnodes:\n  p: {assignedTo: 0, release: 0}\n  q: {assignedTo: 0, release: "
+      "0}\n"
       "  s: {assignedTo: 1, release: 0}\n  r: {assignedTo: 0, release: 0}\n";
   struct Case {
     const char* edges;
@@ -299,7 +315,8 @@ TEST_F(NodesetReaderTest, VirtualDepsChainTheNodesOfEachCore) {
     SCOPED_TRACE(c.edges);
     Config config;
     Nodeset ns;
-    Access::setTaskset(config, dir.write("v" + std::to_string(k++) + ".yaml", std::string(nodes) + c.edges));
+    Access::setTaskset(
+        config, dir.write("v" + std::to_string(k++) + ".yaml", std::string(nodes) + c.edges));
     Access::virtualDeps(config) = true;
     ASSERT_EQ(config.initNodeSet(ns), 0);
     EXPECT_EQ(ns.getDepsVector(0), Deps{});
@@ -317,7 +334,8 @@ TEST_F(NodesetReaderTest, NewFormatFaultsAreReportedInRed) {
        at + "5, column 13: Unknown element w in edge e1"},
       {"unknown dest", head + "edges:\n  e1: {src: x, dest: w, accessTo: 1}\n",
        at + "5, column 22: Unknown element w in edge e1"},
-      {"duplicate node", head + "  x: {assignedTo: 1, release: 0}\n", at + "4, column 3: Duplicate element name x"},
+      {"duplicate node", head + "  x: {assignedTo: 1, release: 0}\n",
+       at + "4, column 3: Duplicate element name x"},
       {"Rx entries", head + "RxAccesses:\n  r: {}\n",
        at + "5, column 3: RxAccesses entries are not supported in the newFormat layout"},
       {"Tx entries", head + "TxAccesses: {t: {}}\n",
@@ -349,7 +367,8 @@ TEST_F(NodesetReaderTest, NewFormatRefusesWritePhases) {
 
 TEST_F(NodesetReaderTest, TheFileIsReadOncePerRun) {
   ScratchDir dir;
-  const std::string path = dir.write("once.yaml", "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0}\n");
+  const std::string path =
+      dir.write("once.yaml", "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0}\n");
   ASSERT_EQ(read(path), 0);
   dir.write("once.yaml", "nodes: {}\n");
   Nodeset again;

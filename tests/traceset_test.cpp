@@ -1,3 +1,5 @@
+#include "traceset.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -10,7 +12,6 @@
 #include "documentCache.h"
 #include "inputFixtures.h"
 #include "nodeset.h"
-#include "traceset.h"
 
 namespace {
 
@@ -60,10 +61,10 @@ TEST_F(TracesetTest, ProfilesAreReadFromEitherForm) {
   for (const ProfileCase& c : cases) {
     SCOPED_TRACE(c.trace);
     Profile read;
-    EXPECT_EQ(traces.readTraceParameter("P", c.trace, read.procDemand, read.memDemand,
-                                        read.writeAccesses, read.UCBData, read.ECBData,
-                                        read.UCBInstr, read.ECBInstr),
-              0);
+    EXPECT_EQ(
+        traces.readTraceParameter("P", c.trace, read.procDemand, read.memDemand, read.writeAccesses,
+                                  read.UCBData, read.ECBData, read.UCBInstr, read.ECBInstr),
+        0);
     EXPECT_EQ(read, c.expected);
   }
 }
@@ -74,21 +75,23 @@ TEST_F(TracesetTest, FaultyProfilesEndInOneLineNamingTheFile) {
     std::string expected;
   } cases[] = {
       {"absent", "  Trace file for trace 'absent' not found.\n"},
-      {"malformed", "Error: invalid profile '{path}': yaml-cpp: error at line 2, column 1: end of "
-                    "sequence flow not found\n"},
+      {"malformed",
+       "Error: invalid profile '{path}': yaml-cpp: error at line 2, column 1: end of "
+       "sequence flow not found\n"},
       {"nomem", "Error: invalid profile '{path}': missing key 'memDemand'\n"},
-      {"negative", "Error: invalid profile '{path}': 'memDemand' is not an unsigned integer (line 2, "
-                   "column 12)\n"},
+      {"negative",
+       "Error: invalid profile '{path}': 'memDemand' is not an unsigned integer (line 2, "
+       "column 12)\n"},
       {"sequence", "Error: invalid profile '{path}': the document is not a map\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.trace);
     Profile read{1, 2, 3, {}, {}, {}, {}};
     testing::internal::CaptureStderr();
-    EXPECT_EQ(traces.readTraceParameter("P", c.trace, read.procDemand, read.memDemand,
-                                        read.writeAccesses, read.UCBData, read.ECBData,
-                                        read.UCBInstr, read.ECBInstr),
-              1);
+    EXPECT_EQ(
+        traces.readTraceParameter("P", c.trace, read.procDemand, read.memDemand, read.writeAccesses,
+                                  read.UCBData, read.ECBData, read.UCBInstr, read.ECBInstr),
+        1);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               withPath(c.expected, profilesDir + "/P/" + c.trace + ".yaml"));
     EXPECT_EQ(read, (Profile{1, 2, 3, {}, {}, {}, {}}));
@@ -128,9 +131,8 @@ Nodeset makeNodeset(const std::vector<NodeSpec>& specs) {
 }
 
 TEST_F(TracesetTest, NodeDemandsAreMaximaAndBankCountsSumsOverTraces) {
-  Nodeset ns = makeNodeset({{"n", {"t1", "t2"}, 2, false},
-                            {"idle", {"t1"}, 3, true},
-                            {"traceless", {}, 1, false}});
+  Nodeset ns = makeNodeset(
+      {{"n", {"t1", "t2"}, 2, false}, {"idle", {"t1"}, 3, true}, {"traceless", {}, 1, false}});
   ASSERT_EQ(traces.setNodesetParameter(proc, ns), 0);
   EXPECT_EQ(ns.getProcDemand(0), 100u);
   EXPECT_EQ(ns.getMemDemand(0), 30u);
