@@ -780,12 +780,11 @@ YAML::Node listProperty(const YAML::Node& properties, const std::string& key,
   return list;
 }
 
-// An entry of "accessTo" or "nocAccess": a sequence of a name and counts.
-const YAML::Node& listEntry(const YAML::Node& entry, std::size_t size, const std::string& key,
-                            const std::string& element) {
+// An entry of "accessTo" or "nocAccess" is a sequence of a name and its counts.
+void checkListEntry(const YAML::Node& entry, std::size_t size, const std::string& key,
+                    const std::string& element) {
   if (!entry.IsSequence() || entry.size() < size)
     report(entry.Mark(), "Invalid " + key + " entry in node " + element);
-  return entry;
 }
 
 // The global deadline of a file; 0 when there is none.
@@ -1005,7 +1004,7 @@ class DefaultLayoutReader {
 
   void readAccessTo(const YAML::Node& properties, int i, const std::string& m) {
     for (const YAML::Node& entry : listProperty(properties, KEYS::comm, m)) {
-      listEntry(entry, 2, KEYS::comm, m);
+      checkListEntry(entry, 2, KEYS::comm, m);
       const int target = resolve(entry[0], false, m);
       addToBank(perBank[i], elements.bank[target], entry[1].as<longint_t>());
     }
@@ -1020,7 +1019,7 @@ class DefaultLayoutReader {
       const int i = cw ? 2 * k + 1 : k;
       readAccessTo(properties, i, m);
       for (const YAML::Node& entry : listProperty(properties, KEYS::nocAccess, m)) {
-        listEntry(entry, 3, KEYS::nocAccess, m);
+        checkListEntry(entry, 3, KEYS::nocAccess, m);
         const int target = resolve(entry[0], false, m);
         addToNoC(elements.noc[i], elements.bank[target], entry[1].as<longint_t>(),
                  entry[2].as<longint_t>());
