@@ -21,7 +21,7 @@
 
 namespace {
 
-struct NodeSpec {
+struct NodeRow {
   int core;
   longint_t rel;
   longint_t resp;
@@ -33,9 +33,9 @@ struct NodeSpec {
 };
 
 // Nodes get global ids in the order given.
-Nodeset build(const std::vector<NodeSpec>& specs) {
+Nodeset build(const std::vector<NodeRow>& rows) {
   Nodeset ns;
-  for (const NodeSpec& s : specs) {
+  for (const NodeRow& s : rows) {
     ns.insert(0, s.accesses, s.transactions, s.priority, 0, s.period, s.rel, s.core, "n", {}, {}, 0,
               false);
     const int id = static_cast<int>(ns.getSize()) - 1;
