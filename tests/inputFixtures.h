@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 
 // A fresh directory, removed at the end of the test, for the input files a
@@ -14,7 +15,8 @@ class ScratchDir {
  public:
   ScratchDir() {
     std::string pattern = "/tmp/tollbrigXXXXXX";
-    dir = mkdtemp(pattern.data());
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create " + pattern);
+    dir = pattern;
   }
   ~ScratchDir() { std::filesystem::remove_all(dir); }
   ScratchDir(const ScratchDir&) = delete;
