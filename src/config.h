@@ -75,6 +75,10 @@ class Config {
   bool virtualDeps() const { return useVirtualDeps; }
 
  private:
+  // Test hook: reads the fields of a Config (tests/configProbe.h).
+  friend struct ConfigProbe;
+  friend class ConfigTestAccess;
+
   std::string fileName;
   std::array<std::string, maxProcessorDefs> archFiles;
   std::string tasksetFileName;

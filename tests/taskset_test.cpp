@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Taskset/taskset.h"
-#include "scratchDir.h"
+#include "periphery.h"
 
 namespace {
 
@@ -169,11 +169,11 @@ TEST(Taskset, PrintWritesTheTaskList) {
   const ScratchDir dir;
   Taskset ts;
   initFourTasks(ts);
-  const std::string file = dir / "four.txt";
+  const std::string file = dir.path("four.txt");
   testing::internal::CaptureStdout();
   ASSERT_EQ(ts.print(file), 0);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "# FINENAME " + file + "\n");
-  EXPECT_EQ(readFile(file),
+  EXPECT_EQ(fileText(file),
             "name four\n"
             "size 4\n"
             "priority 1 deadline 100 period 110 assignedTo 0 taskName a nrOfTraces 1\n"
@@ -192,13 +192,13 @@ TEST(Taskset, PrintWritesTheTaskList) {
   testing::internal::CaptureStdout();
   ASSERT_EQ(none.print(file), 0);
   testing::internal::GetCapturedStdout();
-  EXPECT_EQ(readFile(file), "name none\nsize 0\n\n");
+  EXPECT_EQ(fileText(file), "name none\nsize 0\n\n");
 }
 
 TEST(Taskset, PrintToAnUnwritablePathFails) {
   const ScratchDir dir;
   Taskset ts;
-  const std::string file = dir / "missing/ts.txt";
+  const std::string file = dir.path("missing/ts.txt");
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
   EXPECT_EQ(ts.print(file), 1);

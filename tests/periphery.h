@@ -1,0 +1,50 @@
+#ifndef TOLLBRIG_TESTS_PERIPHERY_H
+#define TOLLBRIG_TESTS_PERIPHERY_H
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "globals.h"
+#include "inputFixtures.h"
+
+// The whole content of a file; empty when it cannot be read.
+inline std::string fileText(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Points TMPDIR, OUTPUTDIR and the trace directories into a scratch directory
+// for the lifetime of the object: temporary files in "tmp", profiles in
+// "profiles", trace files in "input/traces/<name>.txt".
+class ScratchGlobals {
+ public:
+  ScratchGlobals() : saved{TMPDIR, OUTPUTDIR, INPUTDIR, TRACEDIR} {
+    dir.write("tmp/.keep", "");
+    TMPDIR = dir.path("tmp");
+    OUTPUTDIR = dir.path("profiles");
+    INPUTDIR = dir.path("input");
+    TRACEDIR = "traces";
+  }
+  ~ScratchGlobals() {
+    TMPDIR = saved[0];
+    OUTPUTDIR = saved[1];
+    INPUTDIR = saved[2];
+    TRACEDIR = saved[3];
+  }
+  ScratchGlobals(const ScratchGlobals&) = delete;
+  ScratchGlobals& operator=(const ScratchGlobals&) = delete;
+
+  std::string writeTrace(const std::string& name, const std::string& lines) const {
+    return dir.write("input/traces/" + name + ".txt", lines);
+  }
+
+  ScratchDir dir;
+
+ private:
+  std::string saved[4];
+};
+
+#endif
