@@ -11,7 +11,7 @@
 #include "Platform/processor.h"
 #include "Taskset/taskset.h"
 #include "config.h"
-#include "scratchDir.h"
+#include "periphery.h"
 #include "traceset.h"
 
 // Sets the generator's fields of a Config.
@@ -30,31 +30,28 @@ class ConfigGeneratorTestAccess {
 
 namespace {
 
-// A profiles directory with one ".dat" profile per trace on processor "gen",
+// A profiles directory (OUTPUTDIR) with one ".dat" profile per trace on processor "gen",
 // and a trace list naming those traces.
 class GeneratorTest : public testing::Test {
  protected:
   void SetUp() override {
-    savedOutputDir = OUTPUTDIR;
-    OUTPUTDIR = dir / "profiles";
-    std::filesystem::create_directories(OUTPUTDIR + "/gen");
     proc.setName("gen");
     proc.setNumberOfCores(2);
     proc.setMemDelay(2);
     srand(7);
   }
-  void TearDown() override { OUTPUTDIR = savedOutputDir; }
 
   // A profile whose base estimate is procDemand + 2 x memDemand.
   void addTrace(const std::string& name, longint_t procDemand, longint_t memDemand) {
-    writeFile(OUTPUTDIR + "/gen/" + name + ".dat",
+    dirs.dir.write("profiles/gen/" + name + ".dat",
               "procDemand " + std::to_string(procDemand) + "\nmemDemand " +
                   std::to_string(memDemand) +
                   "\nUCBInstr 0 \nECBInstr 0 \nUCBData 0 \nECBData 0 \nwriteAccesses 0\n\n");
-    writeFile(dir / "traces.txt", readFile(dir / "traces.txt") + name + "\n");
+    traceList += name + "\n";
+    dirs.dir.write("traces.txt", traceList);
   }
   void loadTraceList() {
-    ConfigGeneratorTestAccess::setTracesFileName(config, dir / "traces.txt");
+    ConfigGeneratorTestAccess::setTracesFileName(config, dirs.dir.path("traces.txt"));
     ASSERT_EQ(config.readTraceFile(traces), 0);
   }
   int generate(float U) {
@@ -64,8 +61,8 @@ class GeneratorTest : public testing::Test {
     return result;
   }
 
-  ScratchDir dir;
-  std::string savedOutputDir;
+  const ScratchGlobals dirs;
+  std::string traceList;
   Config config;
   Traceset traces;
   Processor proc;
@@ -134,7 +131,9 @@ TEST_F(GeneratorTest, OneTraceTasksPerCore) {
     EXPECT_EQ(out.getReleaseTime(i), 0u);
     EXPECT_EQ(out.getTraceVector(i), std::vector<std::string>{"alpha"});
     EXPECT_EQ(out.getDeadline(i), out.getPeriod(i));
-    if (i > 0) EXPECT_LE(out.getDeadline(i - 1), out.getDeadline(i));
+    if (i > 0) {
+      EXPECT_LE(out.getDeadline(i - 1), out.getDeadline(i));
+    }
   }
   EXPECT_EQ(names, (std::set<std::string>{"T-0-0", "T-0-1", "T-1-0", "T-1-1"}));
   EXPECT_EQ(out.getRxID(), -1);
@@ -214,7 +213,9 @@ TEST_F(GeneratorTest, RefusesShapesItCannotFill) {
   };
   for (const auto& c : cases) {
     Traceset fresh;
-    if (c.loadList) ASSERT_EQ(fresh.readTraceFile(dir / "traces.txt"), 0);
+    if (c.loadList) {
+      ASSERT_EQ(fresh.readTraceFile(dirs.dir.path("traces.txt")), 0);
+    }
     ConfigGeneratorTestAccess::setShape(config, c.tasksPerCore, c.maxTraces);
     testing::internal::CaptureStderr();
     EXPECT_EQ(config.genTaskSet(out, "ts", fresh, proc, 0.5f), 1);
@@ -236,10 +237,10 @@ TEST_F(GeneratorTest, ReadTraceFileFollowsTheConfiguredList) {
   EXPECT_FALSE(traces.isEmpty());
   EXPECT_TRUE(traces.hasTraceNames());
 
-  ConfigGeneratorTestAccess::setTracesFileName(config, dir / "missing.txt");
+  ConfigGeneratorTestAccess::setTracesFileName(config, dirs.dir.path("missing.txt"));
   Traceset missing;
   testing::internal::CaptureStderr();
   EXPECT_EQ(config.readTraceFile(missing), 1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "Error: Could not open trace file '" + (dir / "missing.txt") + "'\n");
+            "Error: Could not open trace file '" + dirs.dir.path("missing.txt") + "'\n");
 }
