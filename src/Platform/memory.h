@@ -15,7 +15,8 @@ class Memory {
   virtual ~Memory() = default;
   // Analyses the whole trace and returns its memory demand, write count and
   // useful and evicting cache sets through the references; each model writes
-  // only the outputs it computes. Returns 0.
+  // only the outputs it computes. Returns 0; a cache whose analysis could not
+  // run returns 1.
   virtual int MEM(Trace& trace, longint_t& memDemand, longint_t& writeAccesses,
                   std::set<int>& UCBs, std::set<int>& ECBs);
   MemoryType getType() const { return type; }
