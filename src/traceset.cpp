@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
+#include "Platform/core.h"
 #include "Platform/dram.h"
+#include "Platform/memory.h"
 #include "Platform/processor.h"
+#include "Taskset/taskset.h"
 #include "documentCache.h"
 #include "inputError.h"
 #include "nodeset.h"
@@ -161,6 +165,170 @@ int Traceset::setNodesetParameter(Processor& p, Nodeset& ns) {
       ns.setMemDemand(i, std::max(ns.getMemDemand(i), memDemand));
       ns.addMemDemandPerBank(i, bank, memDemand);
       ns.addTransactionsPerBank(i, bank, writeAccesses);
+    }
+  }
+  return 0;
+}
+
+namespace {
+
+// Creates dir unless it exists already; a warning when it cannot be created.
+void makeProfileDirectory(const std::string& dir) {
+  std::error_code error;
+  std::filesystem::create_directory(dir, error);
+  if (error) {
+    std::cerr << "WARNING: directory \"" << dir << "\" could not be created: " << error.message()
+              << std::endl;
+  }
+}
+
+// One local memory's share of a trace profile.
+struct MemoryProfile {
+  longint_t memDemand = 0;
+  longint_t writeAccesses = 0;
+  std::set<int> UCBs;
+  std::set<int> ECBs;
+};
+
+struct TraceProfile {
+  longint_t procDemand = 0;
+  MemoryProfile data;
+  MemoryProfile instr;
+};
+
+// Runs the trace through a local memory; false when its analysis failed. An
+// absent memory contributes nothing.
+bool profileMemory(Memory* memory, Trace& trace, MemoryProfile& out) {
+  return memory == nullptr ||
+         memory->MEM(trace, out.memDemand, out.writeAccesses, out.UCBs, out.ECBs) == 0;
+}
+
+void printMemoryProfile(const char* side, const MemoryProfile& profile) {
+  if (VERBOSE <= 2) return;
+  std::cout << "    memDemand" << side << "=" << profile.memDemand << "." << std::endl;
+  std::cout << "    |UCBs|=" << profile.UCBs.size() << "." << std::endl;
+  std::cout << "    |ECBs|=" << profile.ECBs.size() << "." << std::endl;
+}
+
+// "<keyword> <n> " and each of the n blocks plus offset, followed by a blank.
+void writeBlockList(std::ostream& out, const char* keyword, const std::set<int>& blocks,
+                    long long offset) {
+  out << keyword << " " << blocks.size() << " ";
+  for (const int block : blocks) out << block + offset << " ";
+  out << "\n";
+}
+
+// The text form of a trace profile. Data-cache sets are shifted by
+// MAXCACHESETS so that they stay apart from instruction-cache sets when merged.
+void writeProfile(std::ostream& out, const TraceProfile& profile) {
+  out << "procDemand " << profile.procDemand << "\n";
+  out << "memDemand " << profile.data.memDemand + profile.instr.memDemand << "\n";
+  writeBlockList(out, "UCBInstr", profile.instr.UCBs, 0);
+  writeBlockList(out, "ECBInstr", profile.instr.ECBs, 0);
+  writeBlockList(out, "UCBData", profile.data.UCBs, MAXCACHESETS);
+  writeBlockList(out, "ECBData", profile.data.ECBs, MAXCACHESETS);
+  out << "writeAccesses " << profile.data.writeAccesses + profile.instr.writeAccesses << "\n\n";
+}
+
+// Writes the profile beside path under a temporary name and renames it once it
+// is complete, so that path never holds a cut-short profile. 0 done, 1 failed.
+int storeProfile(const std::string& path, const TraceProfile& profile) {
+  const std::string partial = path + ".tmp";
+  std::ofstream out(partial, std::ios::trunc);
+  if (!out) {
+    std::cerr << "Error: Could not open temporary file '" << partial << "'" << std::endl;
+    return 1;
+  }
+  writeProfile(out, profile);
+  out.close();
+  std::error_code error;
+  if (!out.fail()) std::filesystem::rename(partial, path, error);
+  if (out.fail() || error) {
+    std::filesystem::remove(partial, error);
+    std::cerr << "Error: Could not write trace parameter file '" << path << "'" << std::endl;
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int Traceset::deriveTraceParameter(Processor& p) {
+  const std::string processorName = p.getName();
+  if (!OUTPUTDIR.empty()) makeProfileDirectory(OUTPUTDIR);
+  makeProfileDirectory(OUTPUTDIR + "/" + processorName);
+  int result = 0;
+  for (auto& [traceName, trace] : traceMap) {
+    const std::string path = profilePath(processorName, traceName, ".dat");
+    if (std::ifstream(path)) {
+      if (VERBOSE > 2) {
+        std::cout << "  Trace parameter for trace '" << traceName << "' on proc '"
+                  << processorName << "' already found. Nothing to be done." << std::endl;
+      }
+      continue;
+    }
+    // readTraces keeps an unnamed, empty trace for a file it could not read.
+    if (trace.getName().empty()) {
+      std::cerr << "  Trace '" << traceName
+                << "' could not be read: no trace parameter file written." << std::endl;
+      result = 1;
+      continue;
+    }
+
+    TraceProfile profile;
+    if (Core* core = p.getCore()) core->computeProcDemand(trace, profile.procDemand);
+    if (VERBOSE > 2) std::cout << "    procDemand=" << profile.procDemand << "." << std::endl;
+    const bool dataDone = profileMemory(p.getLocalMemoryData(), trace, profile.data);
+    printMemoryProfile("Data", profile.data);
+    const bool instrDone = profileMemory(p.getLocalMemoryInstr(), trace, profile.instr);
+    printMemoryProfile("Instr", profile.instr);
+    if (!dataDone || !instrDone) {
+      std::cerr << "  Trace '" << traceName << "' could not be analysed on proc '"
+                << processorName << "': no trace parameter file written." << std::endl;
+      result = 1;
+      continue;
+    }
+    if (storeProfile(path, profile) != 0) return 1;
+  }
+  return result;
+}
+
+int Traceset::readTraces() {
+  for (const std::string& name : traceNames) {
+    Trace trace;
+    trace.readTrace(name);
+    traceMap.try_emplace(name, std::move(trace));
+  }
+  return 0;
+}
+
+int Traceset::setTasksetParameter(Processor& p, Taskset& ts) {
+  const std::string processorName = p.getName();
+  for (int i = 0; i < ts.getSize(); ++i) {
+    const int bank = ts.getLocalMemoryBank(i);
+    ts.setProcDemand(i, 0);
+    ts.setMemDemand(i, 0);
+    // Makes sure the bank has an entry; what it held stays.
+    ts.setMemDemandPerBank(i, bank, 0);
+    ts.getECBs(i).clear();
+    ts.getUCBVector(i).clear();
+    for (const std::string& trace : ts.getTraceVector(i)) {
+      longint_t procDemand = 0;
+      longint_t memDemand = 0;
+      longint_t writeAccesses = 0;
+      std::set<int> UCBData, ECBData, UCBInstr, ECBInstr;
+      if (readTraceParameter(processorName, trace, procDemand, memDemand, writeAccesses, UCBData,
+                             ECBData, UCBInstr, ECBInstr) != 0)
+        return 1;
+      ts.setProcDemand(i, std::max(ts.getProcDemand(i), procDemand));
+      ts.setMemDemand(i, std::max(ts.getMemDemand(i), memDemand));
+      ts.setMemDemandPerBank(i, bank, memDemand);
+      ts.setWriteAccesses(i, std::max(ts.getWriteAccesses(i), writeAccesses));
+      std::set<int>& ECBs = ts.getECBs(i);
+      ECBs.insert(ECBData.begin(), ECBData.end());
+      ECBs.insert(ECBInstr.begin(), ECBInstr.end());
+      UCBData.merge(UCBInstr);
+      ts.getUCBVector(i).push_back(std::move(UCBData));
     }
   }
   return 0;
