@@ -9,7 +9,7 @@
 
 #include "Platform/cache.h"
 #include "Platform/pCache.h"
-#include "periphery.h"
+#include "scratchGlobals.h"
 #include "trace.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "Platform/processor.h"
 #include "Taskset/taskset.h"
 #include "config.h"
-#include "periphery.h"
+#include "scratchGlobals.h"
 #include "traceset.h"
 
 // Sets the generator's fields of a Config.

@@ -11,7 +11,7 @@
 #include "Platform/perfectMemory.h"
 #include "Platform/processor.h"
 #include "Taskset/taskset.h"
-#include "periphery.h"
+#include "scratchGlobals.h"
 #include "traceset.h"
 
 namespace {

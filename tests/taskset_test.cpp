@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "Taskset/taskset.h"
-#include "periphery.h"
+#include "scratchGlobals.h"
 
 namespace {
 

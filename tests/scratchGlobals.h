@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_TESTS_PERIPHERY_H
-#define TOLLBRIG_TESTS_PERIPHERY_H
+#ifndef TOLLBRIG_TESTS_SCRATCHGLOBALS_H
+#define TOLLBRIG_TESTS_SCRATCHGLOBALS_H
 
 #include <fstream>
 #include <sstream>
