@@ -73,6 +73,9 @@ class Config {
   bool virtualDeps() const { return useVirtualDeps; }
 
  private:
+  // Test hook: reads the fields of a Config (tests/configProbe.h).
+  friend struct ConfigProbe;
+
   std::string fileName;
   std::array<std::string, maxProcessorDefs> archFiles;
   std::string tasksetFileName;
