@@ -110,15 +110,22 @@ class Nodeset {
   void print() const;
   void printPerCore() const;
 
-  // Result exports. exportYAMLString throws std::runtime_error carrying an
-  // "Error: " text when the base cannot be read or updated; exportYAML and
-  // exportCSV print such a line on standard error and return 1, else 0.
+  // Result exports. exportYAMLString builds the result document on the base
+  // file (when its path holds ".yaml") and throws std::runtime_error carrying an
+  // "Error: " text when the base cannot be read or has no room for the results;
+  // exportYAML and exportCSV print such a line on standard error and return 1,
+  // else 0. Nothing is opened for writing before the document is complete.
   std::string exportYAMLString(bool schedulable, std::string baseFile) const;
   int exportYAML(bool schedulable, std::string outFile, std::string baseFile) const;
   int exportCSV(std::string outFile, std::string name, std::string bench, longint_t banks,
                 std::string test) const;
 
  private:
+  // Appends a node and its id to the list of its core.
+  void appendNode(Node_t node);
+  void sortNodes();
+  void addCompanionDeps(const std::map<longint_t, longint_t>& firstCompanion);
+
   std::vector<Node_t> nodes;
   std::map<int, std::vector<longint_t>> nodesPerCore;
   std::string name;

@@ -1,0 +1,335 @@
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+#include "documentCache.h"
+#include "nodeset.h"
+#include "nodesetBuilder.h"
+#include "outputPath.h"
+#include "summaryTable.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+const std::string dataDir = std::string(TEST_DATA_DIR) + "/export/";
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The analysed graph of the merge cases: a write phase with its compute phase,
+// an Rx node, a node on core 3 with predecessors in the order 2, 0, and a Tx node.
+void buildAnalysedSet(Nodeset& set) {
+  buildNodeset(set, {{.name = "a", .core = 0, .traces = {"ta", "tb"}, .release = 3, .deadline = 90},
+                     {.name = "write-a", .core = 0, .deps = {0}},
+                     {.name = "r", .core = -10, .deps = {1}},
+                     {.name = "b", .core = 3, .deps = {2, 0}},
+                     {.name = "t", .core = -11}});
+  set.setResponseTime(0, 40);
+}
+
+class ExportTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    DocumentCache::clear();
+    std::string pattern = (fs::temp_directory_path() / "export_test_XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir = pattern;
+  }
+  void TearDown() override {
+    DocumentCache::clear();
+    fs::remove_all(dir);
+  }
+
+  fs::path dir;
+};
+
+class CurrentDirectory {
+ public:
+  explicit CurrentDirectory(const fs::path& path) : previous(fs::current_path()) {
+    fs::current_path(path);
+  }
+  ~CurrentDirectory() { fs::current_path(previous); }
+
+ private:
+  fs::path previous;
+};
+}  // namespace
+
+TEST_F(ExportTest, EmptySetFreshDocument) {
+  Nodeset set;
+  EXPECT_EQ(set.exportYAMLString(true, ""), "schedulable: 1\nnumOfCores: 0");
+}
+
+TEST_F(ExportTest, FreshDocumentKeyOrder) {
+  // Sections follow the first node in each; a write phase without a base gets a null accessTo.
+  Nodeset set;
+  buildNodeset(set, {{.name = "t", .core = -11},
+                     {.name = "a", .core = 2, .traces = {"ta"}, .deadline = 9, .noc = {{0, 1, 1}}},
+                     {.name = "write-a", .core = 2, .deps = {1}}});
+  set.setResponseTime(1, 18446744073709551615ul);
+  set.setReleaseDate(2, 7);
+  EXPECT_EQ(set.exportYAMLString(true, ""),
+            "schedulable: 1\n"
+            "TxAccesses:\n"
+            "  t:\n    assignedTo: -11\n    response: 0\n    release: 0\n    deadline: 0\n"
+            "    traceName: \"\"\n    deps: []\n"
+            "nodes:\n"
+            "  a:\n    assignedTo: 2\n    response: 18446744073709551615\n    release: 0\n"
+            "    deadline: 9\n    traceName: ta\n    deps: []\n"
+            "  write-a:\n    assignedTo: 2\n    response: 0\n    release: 7\n    deadline: 0\n"
+            "    traceName: \"\"\n    deps: [a, noc_a]\n    accessTo: ~\n"
+            "RxAccesses:\n"
+            "  noc_a:\n    assignedTo: -10\n    response: 0\n    release: 0\n    deadline: 9\n"
+            "    traceName: \"\"\n    deps: []\n"
+            "numOfCores: 1");
+}
+
+TEST_F(ExportTest, BaseMergeKeepsKeyOrderAndUntouchedEntries) {
+  Nodeset set;
+  buildAnalysedSet(set);
+  EXPECT_EQ(set.exportYAMLString(false, dataDir + "base.yaml") + "\n",
+            readFile(dataDir + "base_result.yaml"));
+}
+
+TEST_F(ExportTest, WritePartnerRule) {
+  // "xwrite-y" takes over xy's list, "write-write-lonely" that of "write-lonely",
+  // and "write-a", whose partner has no entry, gets null in place of its own value.
+  Nodeset set;
+  buildNodeset(set, {{.name = "xwrite-y"}, {.name = "write-write-lonely"}, {.name = "write-a"}});
+  EXPECT_EQ(set.exportYAMLString(true, dataDir + "partners.yaml") + "\n",
+            readFile(dataDir + "partners_result.yaml"));
+}
+
+TEST_F(ExportTest, NodesWithOneNameShareAnEntryWithTheLaterValues) {
+  Nodeset set;
+  buildNodeset(set, {{.name = "a", .noc = {{0, 1, 1}, {1, 1, 1}}}});
+  set.setResponseTime(1, 5);
+  set.setResponseTime(2, 6);
+  const YAML::Node result = YAML::Load(set.exportYAMLString(true, ""));
+  ASSERT_EQ(result[KEYS::rx].size(), 1u);
+  EXPECT_EQ(result[KEYS::rx]["noc_a"][KEYS::response].as<std::string>(), "6");
+}
+
+TEST_F(ExportTest, BaseIsLoadedOnlyWhenItsPathHoldsDotYaml) {
+  const struct {
+    const char* file;
+    bool loaded;
+  } cases[] = {{"plain.yml", false}, {"plain.yaml.bak", true}};
+  Nodeset set;
+  buildNodeset(set, {{.name = "a"}});
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const YAML::Node result = YAML::Load(set.exportYAMLString(true, dataDir + c.file));
+    EXPECT_EQ(result[KEYS::nodes]["other"].IsDefined(), c.loaded);
+  }
+}
+
+TEST_F(ExportTest, StandardOutputEndsWithOneNewlineAndAFileWithNone) {
+  Nodeset set;
+  buildAnalysedSet(set);
+  const std::string text = set.exportYAMLString(true, dataDir + "base.yaml");
+
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(set.exportYAML(true, "", dataDir + "base.yaml"), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), text + "\n");
+
+  const fs::path out = dir / "out.yaml";
+  std::ofstream(out) << "old content that is longer than nothing";
+  EXPECT_EQ(set.exportYAML(true, out.string(), dataDir + "base.yaml"), 0);
+  EXPECT_EQ(readFile(out), text);
+}
+
+TEST_F(ExportTest, OutputNamingTheBaseFileReceivesTheFullResult) {
+  const fs::path file = dir / "graph.yaml";
+  fs::copy_file(dataDir + "base.yaml", file);
+  Nodeset set;
+  buildAnalysedSet(set);
+  const std::string expected = readFile(dataDir + "base_result.yaml");
+  // The second export still merges onto the file as first read in this run.
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(set.exportYAML(false, file.string(), file.string()), 0);
+    EXPECT_EQ(readFile(file) + "\n", expected);
+  }
+}
+
+TEST_F(ExportTest, UnwritableOutputFileFailsTheExport) {
+  const std::string paths[] = {(dir / "missing" / "out.yaml").string(), "/dev/full"};
+  Nodeset set;
+  buildAnalysedSet(set);
+  for (const auto& path : paths) {
+    SCOPED_TRACE(path);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(set.exportYAML(true, path, ""), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Error: Could not write output file '" + path + "'\n");
+  }
+}
+
+TEST_F(ExportTest, UnusableBaseFailsTheExportBeforeTheOutputIsOpened) {
+  const struct {
+    const char* file;
+    std::string message;
+  } cases[] = {
+      {"missing.yaml", ""},
+      {"malformed.yaml", ": yaml-cpp: error at line 2, column 1: end of sequence flow not found"},
+      {"scalarRoot.yaml", ": the document is not a map"},
+      {"scalarSection.yaml", ": 'nodes' is not a map"},
+      {"sequenceSection.yaml", ": 'RxAccesses' is not a map"},
+      {"scalarEntry.yaml", ": entry 'a' of 'nodes' is not a map"},
+  };
+  Nodeset set;
+  buildAnalysedSet(set);
+  const fs::path out = dir / "out.yaml";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string base = dataDir + c.file;
+    const std::string kind = c.message.empty() || c.message.starts_with(": yaml-cpp")
+                                 ? "Could not read base file '"
+                                 : "Unexpected content in base file '";
+    const std::string expected = "Error: " + kind + base + "'" + c.message;
+    try {
+      set.exportYAMLString(true, base);
+      ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(e.what(), expected);
+    }
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(set.exportYAML(true, out.string(), base), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), expected + "\n");
+    EXPECT_FALSE(fs::exists(out));
+  }
+}
+
+TEST_F(ExportTest, EmptyBaseFileStartsFresh) {
+  Nodeset set;
+  EXPECT_EQ(set.exportYAMLString(false, dataDir + "empty.yaml"), "schedulable: 0\nnumOfCores: 0");
+}
+
+TEST_F(ExportTest, PredecessorOutsideTheSetIsAnError) {
+  Nodeset set;
+  buildNodeset(set, {{.name = "a", .deps = {1}}});
+  EXPECT_THROW(
+      {
+        try {
+          set.exportYAMLString(true, "");
+        } catch (const std::runtime_error& e) {
+          EXPECT_STREQ(e.what(), "Error: predecessor 1 of node 'a' is not in the node set");
+          throw;
+        }
+      },
+      std::runtime_error);
+}
+
+TEST(OutputPath, DirectoryOfTheOutputPath) {
+  const struct {
+    const char* path;
+    const char* directory;
+  } cases[] = {
+      {"out/run/result.yaml", "out/run"},
+      {"a\\b\\result.yaml", "a\\b"},
+      {"a/b\\c.yaml", "a/b"},
+      {"a\\b/c.yaml", "a\\b"},
+      {"result.yaml", "."},
+      {"/result.yaml", ""},
+      {"dir/", "dir"},
+      {"", "."},
+  };
+  for (const auto& c : cases) EXPECT_EQ(outputDirectory(c.path), c.directory) << c.path;
+}
+
+TEST(SummaryTable, Rows) {
+  const longint_t max = std::numeric_limits<longint_t>::max();
+  EXPECT_EQ(SummaryTable::header, "bench,banks,test,time\n");
+  EXPECT_EQ(SummaryTable::row("RR", 0ul, "E5: pess", 1200), "RR,0 bank,E5: pess,1200\n");
+  EXPECT_EQ(SummaryTable::row("RR", 1ul, "t", max), "RR,1 bank,t,18446744073709551615\n");
+  EXPECT_EQ(SummaryTable::row("RR", 2ul, "t", 0), "RR,2 banks,t,0\n");
+  EXPECT_EQ(SummaryTable::row("RR", max, "t", 0), "RR,18446744073709551615 banks,t,0\n");
+  EXPECT_EQ(SummaryTable::row("RR", 4, "E2: 1-P", 960), "RR,4 banks,E2: 1-P,960\n");
+  EXPECT_EQ(SummaryTable::row("a,b", 1, "t", 5), "a,b,1 bank,t,5\n");
+  EXPECT_EQ(SummaryTable::row("RR", -2, "t", 5), "RR,-2 bank,t,5\n");
+}
+
+TEST_F(ExportTest, CsvFileNamesAndRows) {
+  fs::create_directories(dir / "run");
+  const std::string out = (dir / "run" / "result.yaml").string();
+  Nodeset set;
+  buildNodeset(set, {{.name = "n1", .core = 2, .release = 100, .deadline = 300},
+                     {.name = "rx", .core = -10, .deadline = 18446744073709551615ul}});
+  set.setResponseTime(0, 50);
+  set.setResponseTime(1, 140);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(set.exportCSV(out, "graph", "RR", 4, "E5: pess"), 0);
+  const fs::path detail = dir / "run" / "detail_graph.csv";
+  const fs::path summary = dir / "run" / "summary_graph.csv";
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "CSV file generated in " + summary.string() +
+                                                        "\nCSV file generated in " +
+                                                        detail.string() + "\n");
+  EXPECT_EQ(readFile(detail),
+            "Task,Core,Release Time, Response Time, Deadline\n"
+            "n1,2,100,50,300\n"
+            "rx,-10,0,140,18446744073709551615\n");
+  EXPECT_EQ(readFile(summary), "bench,banks,test,time\nRR,4 banks,E5: pess,150\n");
+}
+
+TEST_F(ExportTest, CsvMakespan) {
+  const longint_t max = std::numeric_limits<longint_t>::max();
+  const struct {
+    const char* what;
+    std::vector<std::pair<longint_t, longint_t>> releaseAndResponse;
+    longint_t makespan;
+  } cases[] = {
+      {"empty", {}, 0},
+      {"largest finish", {{100, 50}, {0, 140}}, 150},
+      {"wraps", {{max, 2}, {0, 0}}, 1},
+  };
+  const std::string out = (dir / "result.yaml").string();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<NodeInput> inputs;
+    for (const auto& [release, response] : c.releaseAndResponse)
+      inputs.push_back({.name = "n", .release = release});
+    Nodeset set;
+    buildNodeset(set, inputs);
+    for (size_t i = 0; i < inputs.size(); ++i)
+      set.setResponseTime(i, c.releaseAndResponse[i].second);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(set.exportCSV(out, "g", "B", 1, "T"), 0);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(readFile(dir / "summary_g.csv"),
+              "bench,banks,test,time\nB,1 bank,T," + std::to_string(c.makespan) + "\n");
+  }
+}
+
+TEST_F(ExportTest, CsvBesideAPathWithoutSeparatorGoesToTheCurrentDirectory) {
+  Nodeset set;
+  const CurrentDirectory inTemp(dir);
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(set.exportCSV("result.yaml", "g", "B", 2, "T"), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "CSV file generated in ./summary_g.csv\nCSV file generated in ./detail_g.csv\n");
+  EXPECT_EQ(readFile(dir / "detail_g.csv"), "Task,Core,Release Time, Response Time, Deadline\n");
+  EXPECT_EQ(readFile(dir / "summary_g.csv"), "bench,banks,test,time\nB,2 banks,T,0\n");
+}
+
+TEST_F(ExportTest, CsvIntoAMissingDirectoryFails) {
+  const std::string missing = (dir / "missing").string();
+  Nodeset set;
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(set.exportCSV(missing + "/result.yaml", "g", "B", 2, "T"), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Error: Could not write output file '" + missing +
+                "/detail_g.csv'\nError: Could not write output file '" + missing +
+                "/summary_g.csv'\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
