@@ -1,10 +1,8 @@
 // Marrowick: bisects per architecture for the smallest factor by which the
 // release dates and deadlines of the node set can be scaled to make it schedulable.
 #include <exception>
-#include <fstream>
 #include <iostream>
 #include <limits>
-#include <sstream>
 #include <string>
 
 #include "Platform/processor.h"
@@ -17,6 +15,7 @@
 #include "outputPath.h"
 #include "platformGuard.h"
 #include "startUp.h"
+#include "summaryTable.h"
 #include "traceset.h"
 
 namespace {
@@ -88,7 +87,7 @@ std::string periodText(const Search& search) {
   return std::to_string(saturatingProduct(search.best, search.largestDeadline));
 }
 
-int searchDefinition(Config& config, int i, std::ostringstream& summary) {
+int searchDefinition(Config& config, int i, std::string& summary) {
   Nodeset nodeset;
   Search search;
   do {
@@ -107,27 +106,15 @@ int searchDefinition(Config& config, int i, std::ostringstream& summary) {
               << saturatingProduct(static_cast<longint_t>(search.low), search.largestDeadline) << ","
               << saturatingProduct(static_cast<longint_t>(search.high), search.largestDeadline)
               << "]" << std::endl;
-  const int banks = config.getNrOfMemBanks();
-  summary << label.bench << "," << banks << " " << (banks > 1 ? "banks" : "bank") << ","
-          << label.test << "," << period << "\n";
+  summary += SummaryTable::row(label.bench, config.getNrOfMemBanks(), label.test, period);
   return 0;
 }
 
-int writeSummary(const Config& config, const std::string& text) {
-  const std::string path =
-      outputDirectory(config.getOutFile()) + "/summary_" + config.getFileName() + ".csv";
-  std::ofstream file(path, std::ios::trunc);
-  if (file) file << text;
-  if (!file || !file.flush())
-    return fail("Error: Could not write output file '" + path + "'");
-  return 0;
-}
 
 }  // namespace
 
 int analyseConfiguration(Config config) {
-  std::ostringstream summary;
-  summary << "bench,banks,test,time\n";
+  std::string summary = SummaryTable::header;
   for (int i = 0; i < config.getProcessorDefs(); ++i) {
     try {
       if (searchDefinition(config, i, summary) != 0) return 1;
@@ -135,7 +122,8 @@ int analyseConfiguration(Config config) {
       return fail(std::string("Error: ") + e.what());
     }
   }
-  return writeSummary(config, summary.str());
+  return writeOutputFile(
+      outputDirectory(config.getOutFile()) + "/summary_" + config.getFileName() + ".csv", summary);
 }
 
 int main(int argc, char** argv) {
