@@ -75,6 +75,7 @@ class Config {
  private:
   // Test hook: reads the fields of a Config (tests/configProbe.h).
   friend struct ConfigProbe;
+  friend class ConfigTestAccess;
 
   std::string fileName;
   std::array<std::string, maxProcessorDefs> archFiles;

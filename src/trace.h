@@ -18,6 +18,8 @@ class Trace {
   int readTrace(std::string name);
 
   int getSize() const;
+  // The path of the last file read successfully; empty before.
+  const std::string& getName() const;
   uint32_t memAddress(int i) const;
   uint32_t instrAddress(int i) const;
   int execTime(int i) const;

@@ -4,6 +4,8 @@
 #include "Bus/interference.h"
 
 // Abstract bus arbitration model with the window operations its models share.
+// Node i's window runs from rel(i) to rel(i) + t; node k occupies rel(k) to
+// rel(k) + R(k). All window arithmetic is unsigned 64-bit and wraps.
 class Bus : public Interference {
  public:
   Bus() = default;
@@ -14,15 +16,39 @@ class Bus : public Interference {
   // then fails instead of using the answer.
   bool hasFailed() const { return failed; }
 
+  // Transactions of node i on the bank.
   longint_t computeS(int i, longint_t t, Nodeset* nodeset, int bank);
+  // Accesses of the nodes on core c that can fall into node i's window.
   longint_t computeA(int i, int c, longint_t t, Nodeset* nodeset, int bank);
+  // Whole demand of the nodes on core c on the bank, wherever they lie.
   longint_t computeNoReleaseA(int i, int c, longint_t t, Nodeset* nodeset, int bank);
+  // Periodic workload bound of node k in a window of length t.
   longint_t computeL(int i, int k, longint_t t, Nodeset* nodeset, int bank);
+  // Overlap bound of the nodes on core c built from node i's own demand.
   longint_t computeY(int i, int c, longint_t t, int S, Nodeset* nodeset, int bank);
   // Accesses of node k that can fall into node i's window: the per-node term of computeA.
   longint_t windowAccesses(int i, longint_t k, longint_t t, Nodeset* nodeset, int bank);
 
+  static bool isRealCore(int core);
+  // ceilf(length / delay) in single precision as a count; the delay is widened
+  // to signed 64 bits and taken as unsigned. A delay of 0 gives 0.
+  static longint_t windowQuotient(longint_t length, int delay);
+
  protected:
+  // computeA or computeNoReleaseA: accesses of one core against node i's window.
+  typedef longint_t (Bus::*CoreAccesses)(int i, int c, longint_t t, Nodeset* nodeset, int bank);
+
+  // computeA with the given delay as the divisor of the overlap lengths.
+  longint_t windowCount(int i, int c, longint_t t, const Nodeset& nodeset, int bank, int delay);
+
+  // Round robin over the other cores than c (real cores ascending, then Tx and
+  // Rx where the processor has them): accDelay x accesses, each capped at cap.
+  longint_t roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Nodeset* nodeset,
+                       int bank, longint_t cap);
+
+  // Two-level arbitration with separate cases for Rx, Tx and real-core nodes.
+  longint_t twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* nodeset, int bank);
+
   Processor* proc = nullptr;
   bool failed = false;
 };

@@ -1,7 +1,15 @@
 #ifndef TOLLBRIG_INTERFERENCE_H
 #define TOLLBRIG_INTERFERENCE_H
 
+#include <cstdint>
+
 #include "keys.h"
+
+// Cycles of count events of an int delay: the delay is widened to signed 64
+// bits, the product is unsigned 64-bit and wraps.
+inline longint_t cycles(int delay, longint_t count) {
+  return static_cast<longint_t>(static_cast<int64_t>(delay)) * count;
+}
 
 class Nodeset;
 class Processor;

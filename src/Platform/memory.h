@@ -13,13 +13,17 @@ enum MemoryType { INSTRUCTION = 0, DATA = 1, UNIFIED = 2 };
 class Memory {
  public:
   virtual ~Memory() = default;
-  // Analyses the whole trace; outputs through the references. 0 on success;
-  // a cache whose analysis could not run returns 1.
+  // Analyses the whole trace and returns its memory demand, write count and
+  // useful and evicting cache sets through the references; each model writes
+  // only the outputs it computes. Returns 0.
   virtual int MEM(Trace& trace, longint_t& memDemand, longint_t& writeAccesses,
                   std::set<int>& UCBs, std::set<int>& ECBs);
   MemoryType getType() const { return type; }
 
  protected:
+  Memory() = default;
+  explicit Memory(MemoryType t) : type(t) {}
+
   MemoryType type = UNIFIED;
 };
 

@@ -69,6 +69,9 @@ class Processor {
   const ClusterMap& getClusters() const;
 
  private:
+  // Adds or removes a pseudo-core and recounts the cores.
+  void setPseudoCore(int id, bool on);
+
   std::string name;
   bool CW = false;
   bool oldConfig = false;

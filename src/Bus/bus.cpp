@@ -1,0 +1,162 @@
+#include "Bus/bus.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Platform/processor.h"
+#include "count.h"
+#include "keys.h"
+#include "nodeset.h"
+
+namespace {
+
+// Node k can touch node i's window (both bounds strict).
+bool overlaps(longint_t relK, longint_t respK, longint_t relI, longint_t end) {
+  return relK < end && relI < relK + respK;
+}
+
+// Accesses of node k within node i's window from relI to end, at most its
+// demand on the bank. The length is not clipped to the window's end.
+longint_t overlapAccesses(const Nodeset& ns, longint_t k, longint_t relI, longint_t end,
+                          int delay, int bank) {
+  const int node = static_cast<int>(k);
+  const longint_t relK = ns.getReleaseDate(node);
+  const longint_t respK = ns.getResponseTime(node);
+  if (!overlaps(relK, respK, relI, end)) return 0;
+  const longint_t length = relI > relK ? relK + respK - relI : end - relK;
+  return std::min(ns.getMemDemandPerBank(node, bank), Bus::windowQuotient(length, delay));
+}
+
+}  // namespace
+
+// The pure operation's own body: reached only by an explicit qualified call.
+longint_t Bus::getInterference(int i, longint_t t, Nodeset* nodeset, int bank) {
+  return Interference::getInterference(i, t, nodeset, bank);
+}
+
+bool Bus::isRealCore(int core) { return core != rxCoreId && core != txCoreId; }
+
+longint_t Bus::windowQuotient(longint_t length, int delay) {
+  const float divisor = static_cast<float>(static_cast<longint_t>(static_cast<int64_t>(delay)));
+  return toCount(ceilf(static_cast<float>(length) / divisor));
+}
+
+longint_t Bus::computeS(int i, longint_t, Nodeset* nodeset, int bank) {
+  return nodeset->getTransactionsPerBank(i, bank);
+}
+
+longint_t Bus::windowAccesses(int i, longint_t k, longint_t t, Nodeset* nodeset, int bank) {
+  const longint_t relI = nodeset->getReleaseDate(i);
+  return overlapAccesses(*nodeset, k, relI, t + relI, proc->getAccDelay(), bank);
+}
+
+longint_t Bus::windowCount(int i, int c, longint_t t, const Nodeset& nodeset, int bank,
+                           int delay) {
+  const std::vector<longint_t>* nodes = nodeset.getNodesPerCore(c);
+  if (nodes == nullptr) return 0;
+  const longint_t relI = nodeset.getReleaseDate(i);
+  const longint_t end = t + relI;
+  longint_t sum = 0;
+  for (longint_t k : *nodes) sum += overlapAccesses(nodeset, k, relI, end, delay, bank);
+  return sum;
+}
+
+longint_t Bus::computeA(int i, int c, longint_t t, Nodeset* nodeset, int bank) {
+  return windowCount(i, c, t, *nodeset, bank, proc->getAccDelay());
+}
+
+longint_t Bus::computeNoReleaseA(int, int c, longint_t, Nodeset* nodeset, int bank) {
+  const Nodeset& ns = *nodeset;
+  const std::vector<longint_t>* nodes = ns.getNodesPerCore(c);
+  if (nodes == nullptr) return 0;
+  longint_t sum = 0;
+  for (longint_t k : *nodes) sum += ns.getMemDemandPerBank(static_cast<int>(k), bank);
+  return sum;
+}
+
+longint_t Bus::computeL(int, int k, longint_t t, Nodeset* nodeset, int) {
+  const longint_t m = nodeset->getMemDemand(k);
+  const int64_t d = proc->getMemDelay();
+  const longint_t period = nodeset->getPeriod(k);
+  const float x = static_cast<float>(t) + static_cast<float>(nodeset->getResponseTime(k)) -
+                  static_cast<float>(cycles(proc->getMemDelay(), m));
+  const longint_t n = toCount(floorf(x / static_cast<float>(period)));
+  const float y = x - static_cast<float>(n * period);
+  const float q = ceilf(y / static_cast<float>(d));
+  return toCount(std::min(static_cast<double>(q), static_cast<double>(m)) +
+                 static_cast<double>(n * m) + 0.0);
+}
+
+longint_t Bus::computeY(int i, int c, longint_t t, int S, Nodeset* nodeset, int bank) {
+  const Nodeset& ns = *nodeset;
+  const std::vector<longint_t>* nodes = ns.getNodesPerCore(c);
+  if (nodes == nullptr) return 0;
+  const int d = proc->getMemDelay();
+  const longint_t m = ns.getMemDemandPerBank(i, bank);
+  const longint_t relI = ns.getReleaseDate(i);
+  const longint_t end = t + relI;
+  const longint_t e = end - cycles(d, m);
+  longint_t sum = 0;
+  for (longint_t k : *nodes) {
+    const longint_t relK = ns.getReleaseDate(static_cast<int>(k));
+    const longint_t respK = ns.getResponseTime(static_cast<int>(k));
+    if (!overlaps(relK, respK, relI, end)) continue;
+    longint_t w = relI <= relK
+                      ? static_cast<longint_t>(static_cast<int64_t>(S)) - windowQuotient(relK - e, d)
+                      : windowQuotient(relK + respK - relI, d);
+    w = std::max(w, sum);
+    sum += std::min(m, w);
+  }
+  return sum;
+}
+
+longint_t Bus::roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Nodeset* nodeset,
+                          int bank, longint_t cap) {
+  const int acc = proc->getAccDelay();
+  const auto term = [&](int q) {
+    return std::min(cycles(acc, (this->*accesses)(i, q, t, nodeset, bank)), cap);
+  };
+  longint_t sum = 0;
+  for (int q : *proc->getCoresVec())
+    if (isRealCore(q) && q != c) sum += term(q);
+  if (proc->hasTx() && c != txCoreId) sum += term(txCoreId);
+  if (proc->hasRx() && c != rxCoreId) sum += term(rxCoreId);
+  return sum;
+}
+
+longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* nodeset, int bank) {
+  const int acc = proc->getAccDelay();
+  const int burst = proc->getBurstDelay();
+  const longint_t S = computeS(i, t, nodeset, bank);
+  const longint_t B = cycles(burst, S);
+  const longint_t M = cycles(proc->getMemDelay(), S);
+  const int c = nodeset->getAssignedTo(i);
+  const auto count = [&](int q) { return (this->*accesses)(i, q, t, nodeset, bank); };
+  const std::set<int>& cores = *proc->getCoresVec();
+
+  if (c == rxCoreId) {
+    longint_t sum = 0;
+    for (int q : cores)
+      if (q != rxCoreId) sum += cycles(acc, count(q));
+    return M + std::min(sum, B);
+  }
+  const longint_t rxTerm = cycles(acc, count(rxCoreId));
+  if (c == txCoreId) {
+    longint_t sum = 0;
+    for (int q : cores)
+      if (isRealCore(q)) sum += cycles(acc, count(q));
+    return M + std::min(sum, B) + rxTerm;
+  }
+  // Per other real core: its accesses at most one burst of node i's transactions;
+  // the Tx accesses at most node i's burst plus the others' burst-weighted accesses.
+  longint_t base = proc->isOldConfig() ? M : 0;
+  const longint_t tx = cycles(acc, count(txCoreId));
+  longint_t cap = B;
+  for (int q : cores) {
+    if (!isRealCore(q) || q == c) continue;
+    const longint_t a = count(q);
+    base += std::min(cycles(acc, a), B);
+    cap += std::min(cycles(burst, a), B);
+  }
+  return base + std::min(tx, cap) + rxTerm;
+}

@@ -1,0 +1,14 @@
+#ifndef TOLLBRIG_BUSFIFO_H
+#define TOLLBRIG_BUSFIFO_H
+
+#include "Bus/bus.h"
+
+// First in, first out: window accesses of higher-priority nodes on other cores.
+class BusFIFO : public Bus {
+ public:
+  BusFIFO() = default;
+  explicit BusFIFO(Processor* p) : Bus(p) {}
+  longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+};
+
+#endif

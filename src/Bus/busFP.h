@@ -1,0 +1,16 @@
+#ifndef TOLLBRIG_BUSFP_H
+#define TOLLBRIG_BUSFP_H
+
+#include "Bus/bus.h"
+
+// Fixed priority: window accesses of the nodes whose priority value is not
+// below the node's, plus the periodic workload of those whose value is not
+// above it, capped at the node's transactions.
+class BusFP : public Bus {
+ public:
+  BusFP() = default;
+  explicit BusFP(Processor* p) : Bus(p) {}
+  longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+};
+
+#endif

@@ -1,0 +1,22 @@
+#include "Bus/busPessVesk.h"
+
+#include "Platform/processor.h"
+#include "keys.h"
+#include "nodeset.h"
+
+longint_t BusPessVesk::getInterference(int i, longint_t t, Nodeset* nodeset, int bank) {
+  const Nodeset& ns = *nodeset;
+  const longint_t S = computeS(i, t, nodeset, bank);
+  const int burst = proc->getBurstDelay();
+  if (ns.getAssignedTo(i) == rxCoreId) return cycles(burst + proc->getMemDelay(), S);
+
+  // One burst per competing core (the core count holds the pseudo-cores, Tx
+  // counts twice) and per Rx node with accesses on the bank.
+  longint_t activeRx = 0;
+  if (const std::vector<longint_t>* rxNodes = ns.getNodesPerCore(rxCoreId))
+    for (longint_t k : *rxNodes)
+      if (ns.getMemDemandPerBank(static_cast<int>(k), bank) != 0) ++activeRx;
+  const int cores = proc->getNumberOfCores() + (proc->hasTx() ? 1 : 0) - 1;
+  const longint_t factor = static_cast<longint_t>(static_cast<int64_t>(cores)) + activeRx;
+  return S * cycles(burst, factor);
+}

@@ -1,0 +1,14 @@
+#ifndef TOLLBRIG_BUSPESSVESK_H
+#define TOLLBRIG_BUSPESSVESK_H
+
+#include "Bus/bus.h"
+
+// Pessimistic two-level arbitration: one burst per competing core and per active Rx node.
+class BusPessVesk : public Bus {
+ public:
+  BusPessVesk() = default;
+  explicit BusPessVesk(Processor* p) : Bus(p) {}
+  longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+};
+
+#endif

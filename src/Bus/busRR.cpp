@@ -1,0 +1,11 @@
+#include "Bus/busRR.h"
+
+#include "Platform/processor.h"
+#include "keys.h"
+#include "nodeset.h"
+
+longint_t BusRR::getInterference(int i, longint_t t, Nodeset* nodeset, int bank) {
+  const longint_t B = cycles(proc->getBurstDelay(), computeS(i, t, nodeset, bank));
+  const longint_t base = proc->isOldConfig() ? B : 0;
+  return base + roundRobin(&Bus::computeA, i, nodeset->getAssignedTo(i), t, nodeset, bank, B);
+}

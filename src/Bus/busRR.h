@@ -1,0 +1,14 @@
+#ifndef TOLLBRIG_BUSRR_H
+#define TOLLBRIG_BUSRR_H
+
+#include "Bus/bus.h"
+
+// Round robin: each other core's window accesses, capped at the node's burst time.
+class BusRR : public Bus {
+ public:
+  BusRR() = default;
+  explicit BusRR(Processor* p) : Bus(p) {}
+  longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+};
+
+#endif

@@ -1,0 +1,39 @@
+#include "Bus/busVesk.h"
+
+#include <algorithm>
+
+#include "Platform/processor.h"
+#include "keys.h"
+#include "nodeset.h"
+
+longint_t BusVesk::getInterference(int i, longint_t t, Nodeset* nodeset, int bank) {
+  return twoLevel(&Bus::computeA, i, t, nodeset, bank);
+}
+
+longint_t BusVesk::computeATx(int i, longint_t t, Nodeset* nodeset, int bank) {
+  if (!proc->hasTx() || nodeset->getAssignedTo(i) == txCoreId) return 0;
+  return windowCount(i, txCoreId, t, *nodeset, bank, proc->getMemDelay());
+}
+
+longint_t BusVesk::computeARx(int i, longint_t t, Nodeset* nodeset, int bank) {
+  const Nodeset& ns = *nodeset;
+  if (!proc->hasRx() || ns.getAssignedTo(i) == rxCoreId) return 0;
+  const longint_t relI = ns.getReleaseDate(i);
+  const longint_t end = relI + t;
+  longint_t sum = 0;
+  const longint_t n = ns.getSize();
+  for (longint_t k = 0; k < n; ++k) {
+    const int node = static_cast<int>(k);
+    if (ns.getAssignedTo(node) != i) continue;
+    const auto [accesses, offset] = ns.getNoCAccessPerBank(node, bank);
+    const longint_t start = ns.getReleaseDate(node) + offset;
+    const longint_t stop = start + offset + ns.getResponseTime(node);
+    if (!(start < end && relI < stop)) continue;
+    const longint_t length = relI > start ? stop - relI : end - start;
+    sum += std::min(accesses, windowQuotient(length, proc->getMemDelay()));
+  }
+  return sum;
+}
+
+longint_t BusVesk::computeARM(longint_t) { return 0; }
+longint_t BusVesk::computeADSU(longint_t) { return 0; }

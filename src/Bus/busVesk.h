@@ -1,0 +1,23 @@
+#ifndef TOLLBRIG_BUSVESK_H
+#define TOLLBRIG_BUSVESK_H
+
+#include "Bus/bus.h"
+
+// Two-level arbitration of the real cores against the Rx and Tx accesses,
+// release-date aware.
+class BusVesk : public Bus {
+ public:
+  BusVesk() = default;
+  explicit BusVesk(Processor* p) : Bus(p) {}
+  longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+
+  // Tx accesses in node i's window at the memory delay; 0 without Tx or for a Tx node.
+  longint_t computeATx(int i, longint_t t, Nodeset* nodeset, int bank);
+  // Network-on-chip accesses of the nodes whose assignedTo equals i, in node
+  // i's window; 0 without Rx or for an Rx node.
+  longint_t computeARx(int i, longint_t t, Nodeset* nodeset, int bank);
+  longint_t computeARM(longint_t t);
+  longint_t computeADSU(longint_t t);
+};
+
+#endif

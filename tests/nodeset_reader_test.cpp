@@ -1,0 +1,379 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Platform/processor.h"
+#include "config.h"
+#include "configTestAccess.h"
+#include "documentCache.h"
+#include "inputFixtures.h"
+#include "nodeset.h"
+
+namespace {
+
+using Access = ConfigTestAccess;
+using Deps = std::vector<longint_t>;
+using Banks = Nodeset::BankList;
+
+const std::string nodesetDir = std::string(TEST_DATA_DIR) + "/nodesets/";
+const longint_t noDeadline = 9223372036854775807UL;
+const longint_t noPeriod = 18446744073709551615UL;
+
+std::string red(const std::string& text) { return "\033[1;31m" + text + "\033[0m\n"; }
+
+class NodesetReaderTest : public testing::Test {
+ protected:
+  void SetUp() override { DocumentCache::clear(); }
+
+  int read(const std::string& path) {
+    Access::setTaskset(config, path);
+    return config.initNodeSet(ns);
+  }
+
+  // Reads path and returns what standard error received.
+  std::string readFailing(const std::string& path) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(read(path), 1);
+    return testing::internal::GetCapturedStderr();
+  }
+
+  std::vector<std::string> names() const {
+    std::vector<std::string> all;
+    for (longint_t i = 0; i < ns.getSize(); ++i) all.push_back(ns.getTaskName(static_cast<int>(i)));
+    return all;
+  }
+
+  Config config;
+  Nodeset ns;
+};
+
+TEST_F(NodesetReaderTest, NodesThenAccessElementsAreNumberedInFileOrder) {
+  ASSERT_EQ(read(nodesetDir + "phases.yaml"), 0);
+  EXPECT_EQ(names(), (std::vector<std::string>{"a", "b", "r"}));
+  EXPECT_EQ(ns.getDepsVector(1), Deps{0});
+  EXPECT_EQ(ns.getDepsVector(2), (Deps{1, 1}));  // one per "deps" entry, whatever the names
+  EXPECT_EQ(ns.getVecMemDemand(0), (Banks{{1, 10}}));
+  EXPECT_EQ(ns.getAssignedTo(2), rxCoreId);
+  EXPECT_EQ(ns.getLocalMemoryBank(2), rxCoreId);
+  EXPECT_TRUE(ns.isEmpty(2));
+  EXPECT_FALSE(ns.isEmpty(0));
+  EXPECT_EQ(ns.getTraceVector(2), std::vector<std::string>{"tr"});
+  EXPECT_EQ(ns.getDeadline(0), 100u);
+  EXPECT_EQ(ns.getDeadline(1), noDeadline);
+  EXPECT_EQ(ns.getDeadline(2), 50u);
+  EXPECT_EQ(ns.getPeriod(0), noPeriod);
+  EXPECT_EQ(ns.getReleaseDate(0), 5u);
+  EXPECT_EQ(ns.getPriority(0), 3);
+  EXPECT_EQ(ns.getPriority(2), 0);
+  EXPECT_EQ(ns.getProcDemand(0), 0u);
+  EXPECT_EQ(ns.getName(), "phases");
+  EXPECT_EQ(config.getFileName(), "phases");
+  EXPECT_FALSE(config.isNewFormat());
+}
+
+TEST_F(NodesetReaderTest, WritePhasesDoubleTheNodeIndices) {
+  Access::cw(config) = true;
+  ASSERT_EQ(read(nodesetDir + "phases.yaml"), 0);
+  EXPECT_EQ(names(), (std::vector<std::string>{"a", "write-a", "b", "write-b", "r"}));
+  EXPECT_EQ(ns.getDepsVector(1), Deps{0});
+  EXPECT_EQ(ns.getDepsVector(2), Deps{1});  // a predecessor is its write phase
+  EXPECT_EQ(ns.getDepsVector(4), (Deps{3, 3}));
+  // The node's accesses belong to its write phase.
+  EXPECT_EQ(ns.getVecMemDemand(0), Banks{});
+  EXPECT_EQ(ns.getVecMemDemand(1), (Banks{{1, 10}}));
+  EXPECT_TRUE(ns.isEmpty(1));
+  EXPECT_EQ(ns.getTraceVector(1), std::vector<std::string>{"write-trace"});
+  EXPECT_EQ(ns.getAssignedTo(1), 0);
+  EXPECT_EQ(ns.getDeadline(1), 100u);
+  EXPECT_EQ(ns.getPriority(1), 3);
+  EXPECT_EQ(ns.getReleaseDate(1), 5u);
+  EXPECT_EQ(ns.getPeriod(1), noPeriod);
+}
+
+TEST_F(NodesetReaderTest, AccessVolumesSumPerBankAndNoCEntriesMerge) {
+  struct Case {
+    bool singleBank;
+    Banks aBanks;
+    int nocKey;
+    Banks txBanks;
+  } cases[] = {{false, {{1, 15}, {0, 1}}, rxCoreId, {{0, 3}}}, {true, {{0, 16}}, 0, {{0, 3}}}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.singleBank);
+    Config config;
+    Nodeset ns;
+    Access::setTaskset(config, nodesetDir + "banks.yaml");
+    Access::singleBank(config) = c.singleBank;
+    ASSERT_EQ(config.initNodeSet(ns), 0);
+    ASSERT_EQ(ns.getSize(), 6u);  // a, b, c, r, t and the companion of a
+    EXPECT_EQ(ns.getVecMemDemand(0), c.aBanks);
+    EXPECT_EQ(ns.getVecMemDemand(4), c.txBanks);
+    // Two entries naming the same bank add both counts to one triple.
+    EXPECT_EQ(ns.getNoCAccessPerBank(0, c.nocKey), (std::pair<longint_t, longint_t>{150, 16}));
+    EXPECT_EQ(ns.getTaskName(5), "noc_a");
+    EXPECT_EQ(ns.getVecMemDemand(5), (Banks{{c.nocKey, 150}}));
+    EXPECT_EQ(ns.getDepsVector(1), (Deps{0, 5}));
+    EXPECT_EQ(ns.getLocalMemoryBank(3), c.singleBank ? 0 : rxCoreId);
+    EXPECT_EQ(ns.getLocalMemoryBank(4), c.singleBank ? 0 : txCoreId);
+  }
+}
+
+TEST_F(NodesetReaderTest, OrderKeepsOnlyItsLow32Bits) {
+  ASSERT_EQ(read(nodesetDir + "banks.yaml"), 0);
+  EXPECT_EQ(ns.getPriority(0), 1);
+  EXPECT_EQ(ns.getDeadline(0), noDeadline);  // a global deadline of 0 is none
+}
+
+TEST_F(NodesetReaderTest, GlobalDeadlineReplacesEveryOwnDeadline) {
+  ScratchDir dir;
+  const std::string path = dir.write(
+      "g.yaml",
+      "deadline: 77\nnodes:\n  a: {assignedTo: 0, traceName: t, release: 0, deadline: 5}\n"
+      "RxAccesses:\n  r: {traceName: t, release: 0, deadline: not-read}\n");
+  ASSERT_EQ(read(path), 0);
+  EXPECT_EQ(ns.getDeadline(0), 77u);
+  EXPECT_EQ(ns.getDeadline(1), 77u);
+}
+
+TEST_F(NodesetReaderTest, AccessElementAtIndexZeroHasNoPredecessor) {
+  ScratchDir dir;
+  ASSERT_EQ(
+      read(dir.write("r.yaml",
+                     "TxAccesses:\n  t: {traceName: t, release: 0, deadline: 1, deps: [x]}\n")),
+      0);
+  EXPECT_EQ(ns.getDepsVector(0), Deps{});
+}
+
+TEST_F(NodesetReaderTest, FileWithoutSectionsGivesAnEmptyNodeSet) {
+  ScratchDir dir;
+  ASSERT_EQ(read(dir.write("e.yaml", "numOfCores: 2\nnewFormat: false\n")), 0);
+  EXPECT_EQ(ns.getSize(), 0u);
+  EXPECT_FALSE(config.isNewFormat());
+}
+
+TEST_F(NodesetReaderTest, NodesetNameIsThePathWithoutDirectoryAndExtension) {
+  const std::pair<std::string, std::string> cases[] = {{"data/graphs/fft.yaml", "fft"},
+                                                       {"fft", "fft"},
+                                                       {"data/fft", "fft"},
+                                                       {"./fft", ""},
+                                                       {"rel.2/fft", "rel"}};
+  ScratchDir dir;
+  for (const auto& [file, name] : cases) {
+    SCOPED_TRACE(file);
+    Config config;
+    Nodeset ns;
+    Access::setTaskset(config, dir.write(file, "numOfCores: 1\n"));
+    ASSERT_EQ(config.initNodeSet(ns), 0);
+    EXPECT_EQ(config.getFileName(), name);
+    EXPECT_EQ(ns.getName(), name);
+  }
+}
+
+TEST_F(NodesetReaderTest, DotInputIsRefusedWithoutOpeningTheFile) {
+  Access::dot(config) = true;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(read("/nonexistent.dot"), 1);
+  EXPECT_EQ(config.readDOTNodeSet(ns), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "Quorl is not compiled with Boost\nQuorl is not compiled with Boost\n");
+}
+
+struct FaultCase {
+  const char* label;
+  std::string content;
+  std::string expected;  // without the colour codes
+};
+
+TEST_F(NodesetReaderTest, DefaultLayoutFaultsAreReportedInRedWithTheirPosition) {
+  const std::string at = "yaml-cpp: error at line ";
+  const FaultCase cases[] = {
+      {"missing assignedTo", "nodes:\n  alpha: {traceName: t}\n",
+       at + "2, column 3: Missing assignedTo in node alpha"},
+      {"missing traceName", "nodes:\n  a: {assignedTo: 0}\n",
+       at + "2, column 3: Missing traceName in node a"},
+      {"missing release", "nodes:\n  a: {assignedTo: 0, traceName: t}\n",
+       at + "2, column 3: Missing release in node a"},
+      {"first faulty node wins",
+       "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0}\n  b: {}\n  c: {}\n",
+       at + "3, column 3: Missing assignedTo in node b"},
+      {"element without properties", "nodes:\n  a:\n",
+       at + "2, column 3: Missing assignedTo in node a"},
+      {"Rx missing traceName", "RxAccesses:\n  r: {release: 0}\n",
+       at + "2, column 3: Missing traceName in r"},
+      {"Tx missing release", "TxAccesses:\n  t: {traceName: t, deadline: 1}\n",
+       at + "2, column 3: Missing release in t"},
+      {"Rx without deadline", "RxAccesses:\n  r: {traceName: t, release: 0}\n",
+       "invalid node; first invalid key: \"deadline\""},
+      {"release not a number", "nodes:\n  a: {assignedTo: 0, traceName: t, release: soon}\n",
+       at + "2, column 45: bad conversion"},
+      {"unknown dep", "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, deps: [zz]}\n",
+       at + "2, column 55: Unknown element zz in node a"},
+      {"unknown accessTo",
+       "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, accessTo: [[zz, 1]]}\n",
+       at + "2, column 60: Unknown element zz in node a"},
+      {"unknown nocAccess",
+       "RxAccesses:\n  r: {traceName: t, release: 0, deadline: 1}\n"
+       "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, nocAccess: [[r, 1, 1], [q, 1, "
+       "1]]}\n",
+       at + "4, column 72: Unknown element q in node a"},
+      {"unknown name in Rx accessTo",
+       "RxAccesses:\n  r: {traceName: t, release: 0, deadline: 1, accessTo: [[zz, 1]]}\n",
+       at + "2, column 58: Unknown element zz in node r"},
+      {"duplicate within a section",
+       "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0}\n  a: {assignedTo: 1}\n",
+       at + "3, column 3: Duplicate element name a"},
+      {"duplicate across sections",
+       "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0}\nTxAccesses:\n  a: {}\n",
+       at + "4, column 3: Duplicate element name a"},
+      {"deps not a list", "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, deps: b}\n",
+       at + "2, column 54: Invalid deps in node a"},
+      {"short accessTo entry",
+       "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0, accessTo: [[a]]}\n",
+       at + "2, column 59: Invalid accessTo entry in node a"},
+      {"section not a map", "nodes: [a, b]\n", at + "1, column 8: Section nodes is not a map"},
+      {"malformed", "nodes: {a: [\n", at + "2, column 1: end of sequence flow not found"},
+  };
+  ScratchDir dir;
+  int k = 0;
+  for (const FaultCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    Config config;
+    Nodeset ns;
+    Access::setTaskset(config, dir.write("f" + std::to_string(k++) + ".yaml", c.content));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(config.initNodeSet(ns), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), red(c.expected));
+    EXPECT_EQ(ns.getSize(), 0u);
+  }
+}
+
+TEST_F(NodesetReaderTest, MissingFileIsReportedInRed) {
+  ScratchDir dir;
+  EXPECT_EQ(readFailing(dir.path("none.yaml")), red("bad file: " + dir.path("none.yaml")));
+}
+
+TEST_F(NodesetReaderTest, NewFormatNodesCarryTheirDemandsAndEdgesAddVolumes) {
+  ASSERT_EQ(read(nodesetDir + "graph.yaml"), 0);
+  EXPECT_TRUE(config.isNewFormat());
+  EXPECT_EQ(config.getFileName(), "graph");
+  EXPECT_EQ(names(), (std::vector<std::string>{"x", "y", "z"}));
+  // x: two edges of 40 to z on bank 1 add up; y: an edge of 6 to x on its own bank.
+  EXPECT_EQ(ns.getVecMemDemand(0), (Banks{{0, 100}, {1, 80}}));
+  EXPECT_EQ(ns.getTransactionsPerBank(0, 0), 7u);
+  EXPECT_EQ(ns.getTransactionsPerBank(0, 1), 80u);
+  EXPECT_EQ(ns.getNoCAccessPerBank(0, 0), (std::pair<longint_t, longint_t>{100, 0}));
+  EXPECT_EQ(ns.getVecMemDemand(1), (Banks{{0, 6}}));
+  EXPECT_EQ(ns.getTransactionsPerBank(1, 0), 6u);
+  EXPECT_EQ(ns.getVecMemDemand(2), (Banks{{1, 0}}));
+  EXPECT_EQ(ns.getDepsVector(0), Deps{1});
+  EXPECT_EQ(ns.getDepsVector(2), (Deps{0, 0}));
+  EXPECT_EQ(ns.getProcDemand(0), 10u);
+  EXPECT_EQ(ns.getProcDemand(1), 0u);  // no "wcet"
+  EXPECT_EQ(ns.getTraceVector(0), std::vector<std::string>{"tx"});
+  EXPECT_EQ(ns.getTraceVector(1), std::vector<std::string>{});
+  EXPECT_EQ(ns.getDeadline(0), 500u);
+  EXPECT_EQ(ns.getPeriod(0), 500u);
+  EXPECT_EQ(ns.getDeadline(1), noDeadline);
+  EXPECT_EQ(ns.getPeriod(1), noDeadline);
+  EXPECT_EQ(ns.getPriority(0), 2);
+  EXPECT_EQ(ns.getReleaseDate(2), 1u);
+  EXPECT_FALSE(ns.isEmpty(0));
+}
+
+TEST_F(NodesetReaderTest, NewFormatSingleBankPutsEveryVolumeOnBankZero) {
+  Access::singleBank(config) = true;
+  ASSERT_EQ(read(nodesetDir + "graph.yaml"), 0);
+  EXPECT_EQ(ns.getVecMemDemand(0), (Banks{{0, 180}}));
+  EXPECT_EQ(ns.getLocalMemoryBank(2), 0);
+}
+
+TEST_F(NodesetReaderTest, NewFormatGlobalDeadlineSetsDeadlineAndPeriod) {
+  ScratchDir dir;
+  ASSERT_EQ(read(dir.write("g.yaml",
+                           "newFormat: true\ndeadline: 9\nnodes:\n"
+                           "  x: {assignedTo: 0, release: 0, deadline: 500}\n")),
+            0);
+  EXPECT_EQ(ns.getDeadline(0), 9u);
+  EXPECT_EQ(ns.getPeriod(0), 9u);
+}
+
+TEST_F(NodesetReaderTest, VirtualDepsChainTheNodesOfEachCore) {
+  const char* const nodes =
+      "newFormat: true\nnodes:\n  p: {assignedTo: 0, release: 0}\n  q: {assignedTo: 0, release: "
+      "0}\n"
+      "  s: {assignedTo: 1, release: 0}\n  r: {assignedTo: 0, release: 0}\n";
+  struct Case {
+    const char* edges;
+    Deps q, r;
+  } cases[] = {{"", {0}, {0, 1}},
+               {"edges:\n  e: {src: p, dest: r, accessTo: 1}\n", {0}, {0, 1}},
+               {"edges:\n  e: {src: r, dest: q, accessTo: 1}\n", {3, 0}, {0}}};
+  ScratchDir dir;
+  int k = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.edges);
+    Config config;
+    Nodeset ns;
+    Access::setTaskset(
+        config, dir.write("v" + std::to_string(k++) + ".yaml", std::string(nodes) + c.edges));
+    Access::virtualDeps(config) = true;
+    ASSERT_EQ(config.initNodeSet(ns), 0);
+    EXPECT_EQ(ns.getDepsVector(0), Deps{});
+    EXPECT_EQ(ns.getDepsVector(1), c.q);
+    EXPECT_EQ(ns.getDepsVector(2), Deps{});  // alone on core 1
+    EXPECT_EQ(ns.getDepsVector(3), c.r);
+  }
+}
+
+TEST_F(NodesetReaderTest, NewFormatFaultsAreReportedInRed) {
+  const std::string at = "yaml-cpp: error at line ";
+  const std::string head = "newFormat: true\nnodes:\n  x: {assignedTo: 0, release: 0}\n";
+  const FaultCase cases[] = {
+      {"unknown src", head + "edges:\n  e1: {src: w, dest: x, accessTo: 1}\n",
+       at + "5, column 13: Unknown element w in edge e1"},
+      {"unknown dest", head + "edges:\n  e1: {src: x, dest: w, accessTo: 1}\n",
+       at + "5, column 22: Unknown element w in edge e1"},
+      {"duplicate node", head + "  x: {assignedTo: 1, release: 0}\n",
+       at + "4, column 3: Duplicate element name x"},
+      {"Rx entries", head + "RxAccesses:\n  r: {}\n",
+       at + "5, column 3: RxAccesses entries are not supported in the newFormat layout"},
+      {"Tx entries", head + "TxAccesses: {t: {}}\n",
+       at + "4, column 13: TxAccesses entries are not supported in the newFormat layout"},
+      {"missing release", "newFormat: true\nnodes:\n  x: {assignedTo: 0}\n",
+       "invalid node; first invalid key: \"release\""},
+      {"edge without volume", head + "edges:\n  e1: {src: x, dest: x}\n",
+       "invalid node; first invalid key: \"accessTo\""},
+  };
+  ScratchDir dir;
+  int k = 0;
+  for (const FaultCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    Config config;
+    Nodeset ns;
+    Access::setTaskset(config, dir.write("n" + std::to_string(k++) + ".yaml", c.content));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(config.initNodeSet(ns), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), red(c.expected));
+    EXPECT_EQ(ns.getSize(), 0u);
+  }
+}
+
+TEST_F(NodesetReaderTest, NewFormatRefusesWritePhases) {
+  Access::cw(config) = true;
+  EXPECT_EQ(readFailing(nodesetDir + "graph.yaml"),
+            red("The option -cw is not supported with the newFormat layout"));
+}
+
+TEST_F(NodesetReaderTest, TheFileIsReadOncePerRun) {
+  ScratchDir dir;
+  const std::string path =
+      dir.write("once.yaml", "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0}\n");
+  ASSERT_EQ(read(path), 0);
+  dir.write("once.yaml", "nodes: {}\n");
+  Nodeset again;
+  ASSERT_EQ(config.initNodeSet(again), 0);
+  EXPECT_EQ(again.getSize(), 1u);
+}
+
+}  // namespace
