@@ -5,15 +5,15 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 bash scripts/build.sh build
 out=build/example
-mkdir -p "$out"
+rm -rf "$out" && mkdir -p "$out/tollbrig" "$out/marrowick"
 set -x
 ./build/Tollbrig -ts examples/camera.yaml -arch examples/quad.yaml -profiles examples/profiles \
-  -o "$out/camera.yaml" -csv
-./build/Tollbrig -ts examples/camera-graph.yaml -arch examples/quad.yaml -profiles examples/profiles \
-  -o "$out/camera-graph.yaml"
+  -o "$out/tollbrig/camera.yaml" -csv
+./build/Tollbrig -silent -ts examples/camera-graph.yaml -arch examples/quad.yaml \
+  -profiles examples/profiles -o "$out/tollbrig/camera-graph.yaml"
 ./build/Marrowick -ts examples/camera.yaml -arch examples/quad.yaml -profiles examples/profiles \
-  -o "$out/camera-period.yaml" -silent
+  -o "$out/marrowick/camera.yaml"
 set +x
 echo
-echo "Results in $out:"
-ls -1 "$out"
+echo "Results:"
+find "$out" -type f | sort
