@@ -1,6 +1,5 @@
 // Marrowick: bisects per architecture for the smallest factor by which the
 // release dates and deadlines of the node set can be scaled to make it schedulable.
-#include <exception>
 #include <iostream>
 #include <limits>
 #include <string>
@@ -10,11 +9,11 @@
 #include "busLabel.h"
 #include "config.h"
 #include "console.h"
+#include "driver.h"
 #include "keys.h"
 #include "nodeset.h"
 #include "outputPath.h"
 #include "platformGuard.h"
-#include "startUp.h"
 #include "summaryTable.h"
 #include "traceset.h"
 
@@ -22,11 +21,6 @@ namespace {
 
 const longint_t noFactor = std::numeric_limits<longint_t>::max();
 const long long factorLimit = 10000;
-
-int fail(const std::string& message) {
-  std::cerr << message << std::endl;
-  return 1;
-}
 
 longint_t saturatingProduct(longint_t a, longint_t b) {
   longint_t product;
@@ -103,30 +97,27 @@ int searchDefinition(Config& config, int i, std::string& summary) {
   std::cout << " \t with the bus '" << config.getBusName() << "'" << std::endl;
   if (VERBOSE > 2)
     std::cout << " [min,max] = ["
-              << saturatingProduct(static_cast<longint_t>(search.low), search.largestDeadline) << ","
+              << saturatingProduct(static_cast<longint_t>(search.low), search.largestDeadline)
+              << ","
               << saturatingProduct(static_cast<longint_t>(search.high), search.largestDeadline)
               << "]" << std::endl;
   summary += SummaryTable::row(label.bench, config.getNrOfMemBanks(), label.test, period);
   return 0;
 }
 
-
 }  // namespace
 
 int analyseConfiguration(Config config) {
   std::string summary = SummaryTable::header;
   for (int i = 0; i < config.getProcessorDefs(); ++i) {
-    try {
-      if (searchDefinition(config, i, summary) != 0) return 1;
-    } catch (const std::exception& e) {
-      return fail(std::string("Error: ") + e.what());
-    }
+    if (analyseDefinition(config, i, [&] { return searchDefinition(config, i, summary); }) != 0)
+      return 1;
   }
   return writeOutputFile(
       outputDirectory(config.getOutFile()) + "/summary_" + config.getFileName() + ".csv", summary);
 }
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
   Config config;
   if (const auto status = startUp(config, argc, argv)) return *status;
   if (!config.isSingleAnalysis()) return 0;
@@ -135,4 +126,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   return 0;
+} catch (...) {
+  return reportEscapedException();
 }

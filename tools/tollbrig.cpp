@@ -1,5 +1,4 @@
 // Tollbrig: analyses the node set once on every architecture given.
-#include <exception>
 #include <iostream>
 #include <string>
 
@@ -8,10 +7,10 @@
 #include "busLabel.h"
 #include "config.h"
 #include "console.h"
+#include "driver.h"
 #include "keys.h"
 #include "nodeset.h"
 #include "platformGuard.h"
-#include "startUp.h"
 #include "traceset.h"
 
 namespace {
@@ -19,15 +18,15 @@ namespace {
 const std::string rule(72, '-');
 
 void printBanner(const std::string& text) {
-  std::cout << std::endl << rule << std::endl << text << std::endl << rule << std::endl << std::endl;
+  std::cout << std::endl
+            << rule << std::endl
+            << text << std::endl
+            << rule << std::endl
+            << std::endl;
 }
 
-int fail(const std::string& message) {
-  std::cerr << message << std::endl;
-  return 1;
-}
-
-int analyseDefinition(Config& config, int i) {
+// One pass of the analysis loop: architecture definition i.
+int analysePlatform(Config& config, int i) {
   Processor proc;
   Nodeset nodeset;
   Traceset traceset;
@@ -63,16 +62,12 @@ int analyseDefinition(Config& config, int i) {
 int analyseConfiguration(Config config) {
   if (VERBOSE >= 0) std::cout << "Start Analysis." << std::endl;
   for (int i = 0; i < config.getProcessorDefs(); ++i) {
-    try {
-      if (analyseDefinition(config, i) != 0) return 1;
-    } catch (const std::exception& e) {
-      return fail(std::string("Error: ") + e.what());
-    }
+    if (analyseDefinition(config, i, [&] { return analysePlatform(config, i); }) != 0) return 1;
   }
   return 0;
 }
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv) try {
   Config config;
   if (const auto status = startUp(config, argc, argv)) return *status;
   if (VERBOSE >= 0) printBanner("Welcome to the prototype version of the Fenlowe!");
@@ -85,4 +80,6 @@ int main(int argc, char** argv) {
   }
   if (VERBOSE >= 0) printBanner(std::string(32, ' ') + "Goodbye!" + std::string(32, ' '));
   return 0;
+} catch (...) {
+  return reportEscapedException();
 }
