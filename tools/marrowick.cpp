@@ -22,6 +22,7 @@ namespace {
 const longint_t noFactor = std::numeric_limits<longint_t>::max();
 const long long factorLimit = 10000;
 
+// a times b, or the largest value when the product does not fit in 64 bits.
 longint_t saturatingProduct(longint_t a, longint_t b) {
   longint_t product;
   if (__builtin_mul_overflow(a, b, &product)) return std::numeric_limits<longint_t>::max();
@@ -76,6 +77,7 @@ int searchStep(Config& config, int i, Nodeset& nodeset, Search& search) {
   return 0;
 }
 
+// The smallest schedulable period found, or "inf" when no factor fit.
 std::string periodText(const Search& search) {
   if (search.best == noFactor) return "inf";
   return std::to_string(saturatingProduct(search.best, search.largestDeadline));
