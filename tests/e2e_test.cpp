@@ -16,13 +16,19 @@ namespace {
 
 const std::string data = std::string(TEST_DATA_DIR) + "/e2e";
 
-// Replaces "{data}" by the fixture directory and "{tmp}" by the scratch directory.
-std::string expand(std::string text, const std::string& tmp) {
-  for (const auto& [key, value] : {std::pair<std::string, std::string>{"{data}", data},
-                                   std::pair<std::string, std::string>{"{tmp}", tmp}})
+using Fields = std::vector<std::pair<std::string, std::string>>;
+
+// text with every occurrence of each field's key replaced by its value.
+std::string fill(std::string text, const Fields& fields) {
+  for (const auto& [key, value] : fields)
     for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at))
       text.replace(at, key.size(), value);
   return text;
+}
+
+// Replaces "{data}" by the fixture directory and "{tmp}" by the scratch directory.
+std::string expand(const std::string& text, const std::string& tmp) {
+  return fill(text, {{"{data}", data}, {"{tmp}", tmp}});
 }
 
 std::string banner(const std::string& text) {
@@ -50,31 +56,26 @@ std::string searchResult(const std::string& test, const std::string& value,
          "\033[0m\n \t with the bus '" + bus + "'\n";
 }
 
+std::string flag(bool value) { return value ? "1" : "0"; }
+
 // The result of pair.yaml: a on core 0, then b on core 1, each with response
 // time r; b is released when a finishes.
 std::string pairResult(longint_t deadline, longint_t r, bool schedulable) {
-  const std::string d = std::to_string(deadline);
-  const std::string rs = std::to_string(r);
-  return "numOfCores: 2\nmulti_rate_sched_test: [pair]\nnodes:\n"
-         "  a: {assignedTo: 0, traceName: work, release: 0, deadline: " +
-         d + ", response: " + rs +
-         ", deps: []}\n"
-         "  b: {assignedTo: 1, traceName: work, release: " +
-         rs + ", deadline: " + d + ", deps: [a], response: " + rs +
-         "}\n"
-         "schedulable: " +
-         (schedulable ? "1" : "0");
+  return fill(
+      "numOfCores: 2\nmulti_rate_sched_test: [pair]\nnodes:\n"
+      "  a: {assignedTo: 0, traceName: work, release: 0, deadline: $D, response: $R, deps: []}\n"
+      "  b: {assignedTo: 1, traceName: work, release: $R, deadline: $D, deps: [a], response: $R}\n"
+      "schedulable: $S",
+      {{"$D", std::to_string(deadline)}, {"$R", std::to_string(r)}, {"$S", flag(schedulable)}});
 }
 
 // The result of a one-node factor file as the last search step left it.
 std::string factorResult(longint_t wcet, longint_t deadline, bool schedulable) {
-  return "newFormat: true\nnumOfCores: 1\nmulti_rate_sched_test: [factor]\nnodes:\n"
-         "  n: {assignedTo: 0, wcet: " +
-         std::to_string(wcet) + ", release: 0, deadline: " + std::to_string(deadline) +
-         ", response: " + std::to_string(wcet) +
-         ", traceName: \"\", deps: []}\n"
-         "schedulable: " +
-         (schedulable ? "1" : "0");
+  return fill(
+      "newFormat: true\nnumOfCores: 1\nmulti_rate_sched_test: [factor]\nnodes:\n"
+      "  n: {assignedTo: 0, wcet: $W, release: 0, deadline: $D, response: $W, traceName: \"\", "
+      "deps: []}\nschedulable: $S",
+      {{"$W", std::to_string(wcet)}, {"$D", std::to_string(deadline)}, {"$S", flag(schedulable)}});
 }
 
 std::string summary(const std::vector<std::string>& rows) {
