@@ -1,42 +1,10 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
+#include "programRun.h"
+
 namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-struct ProgramRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-// Runs a program with its words (shell syntax) and collects exit status and output.
-ProgramRun runProgram(const std::string& program, const std::string& words) {
-  const std::filesystem::path dir = testing::TempDir();
-  const std::string tag = std::to_string(getpid());
-  const std::filesystem::path out = dir / ("cli_stdout_" + tag + ".txt");
-  const std::filesystem::path err = dir / ("cli_stderr_" + tag + ".txt");
-  const std::string command =
-      "'" + program + "' " + words + " >'" + out.string() + "' 2>'" + err.string() + "'";
-  const int raw = std::system(command.c_str());
-  ProgramRun result{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(out), readFile(err)};
-  std::filesystem::remove(out);
-  std::filesystem::remove(err);
-  return result;
-}
 
 TEST(CommandLine, StartUpOfBothPrograms) {
   const std::string usage = readFile(std::string(TEST_DATA_DIR) + "/config/usage.txt");

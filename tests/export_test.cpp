@@ -254,9 +254,10 @@ TEST(SummaryTable, Rows) {
   EXPECT_EQ(SummaryTable::row("RR", 1ul, "t", max), "RR,1 bank,t,18446744073709551615\n");
   EXPECT_EQ(SummaryTable::row("RR", 2ul, "t", 0), "RR,2 banks,t,0\n");
   EXPECT_EQ(SummaryTable::row("RR", max, "t", 0), "RR,18446744073709551615 banks,t,0\n");
-  EXPECT_EQ(SummaryTable::row("RR", 4, "E2: 1-P", 960), "RR,4 banks,E2: 1-P,960\n");
-  EXPECT_EQ(SummaryTable::row("a,b", 1, "t", 5), "a,b,1 bank,t,5\n");
-  EXPECT_EQ(SummaryTable::row("RR", -2, "t", 5), "RR,-2 bank,t,5\n");
+  EXPECT_EQ(SummaryTable::row("RR", 4, "E2: 1-P", "960"), "RR,4 banks,E2: 1-P,960\n");
+  EXPECT_EQ(SummaryTable::row("a,b", 1, "t", "5"), "a,b,1 bank,t,5\n");
+  EXPECT_EQ(SummaryTable::row("RR", -2, "t", "5"), "RR,-2 bank,t,5\n");
+  EXPECT_EQ(SummaryTable::row("RR", 2, "t", "inf"), "RR,2 banks,t,inf\n");
 }
 
 TEST_F(ExportTest, CsvFileNamesAndRows) {

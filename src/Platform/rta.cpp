@@ -1,0 +1,241 @@
+#include "Platform/rta.h"
+
+#include <cstdint>
+#include <iostream>
+#include <limits>
+#include <string>
+
+#include "Bus/bus.h"
+#include "Platform/core.h"
+#include "Platform/processor.h"
+#include "Platform/releaseDates.h"
+#include "globals.h"
+#include "keys.h"
+#include "nodeset.h"
+
+namespace {
+
+const char* const nonConvergence = "Error: the analysis does not converge.";
+
+std::uint64_t mix(std::uint64_t h) {
+  h ^= h >> 30;
+  h *= 0xbf58476d1ce4e5b9ULL;
+  h ^= h >> 27;
+  h *= 0x94d049bb133111ebULL;
+  return h ^ (h >> 31);
+}
+
+std::uint64_t hashOf(const std::vector<longint_t>& values, std::uint64_t h) {
+  for (longint_t v : values) h = mix(h + v);
+  return h;
+}
+
+void failWith(const std::string& message) {
+  std::cout.flush();
+  std::cerr << message << std::endl;
+}
+
+}  // namespace
+
+ResponseTimeAnalysis::ResponseTimeAnalysis(Nodeset* n, Processor* p) : ns(n) { processor = p; }
+
+int ResponseTimeAnalysis::init(Nodeset* n, Processor* p) {
+  ns = n;
+  processor = p;
+  schedulable = true;
+  outerLoopIter = 0;
+  return 0;
+}
+
+longint_t ResponseTimeAnalysis::getResponseTime(unsigned long i) {
+  if (i < ns->getSize()) return ns->getResponseTime(static_cast<int>(i));
+  std::cerr << "Error: array access out of bounds! (node " << i
+            << ", ResponseTimeAnalysis::getResponseTime)" << std::endl;
+  return std::numeric_limits<longint_t>::max();
+}
+
+int ResponseTimeAnalysis::computeResponseTime() {
+  responseTimePass();
+  return 0;
+}
+
+bool ResponseTimeAnalysis::responseTimePass() {
+  Bus* bus = processor->getBus();
+  Core* core = processor->getCore();
+  const longint_t n = ns->getSize();
+  bool moved = false;
+  for (longint_t k = 0; k < n; ++k) {
+    const int i = static_cast<int>(k);
+    const longint_t window = ns->getResponseTime(i);
+    longint_t busCycles = 0;
+    for (int bank = 0; bank < processor->getNumberOfBanks(); ++bank)
+      busCycles += bus->getInterference(i, window, ns, bank);
+    const longint_t r = ns->getProcDemand(i) + core->getInterference(i, window, ns, 0) + busCycles;
+    if (r == window) continue;
+    ns->setResponseTime(i, r);
+    moved = true;
+  }
+  return moved;
+}
+
+// Processor demand, plus the memory demand at the memory delay in the old configuration.
+void ResponseTimeAnalysis::startResponseTimes(std::vector<longint_t>& prevR) const {
+  const longint_t memDelay = static_cast<longint_t>(static_cast<int64_t>(processor->getMemDelay()));
+  for (longint_t k = 0; k < prevR.size(); ++k) {
+    const int i = static_cast<int>(k);
+    prevR[k] = ns->getProcDemand(i);
+    if (processor->isOldConfig())
+      for (int bank = 0; bank < processor->getNumberOfBanks(); ++bank)
+        prevR[k] += ns->getMemDemandPerBank(i, bank) * memDelay;
+    ns->setResponseTime(i, prevR[k]);
+  }
+}
+
+longint_t ResponseTimeAnalysis::firstDifference(const std::vector<longint_t>& prevR) const {
+  longint_t i = 0;
+  while (i < prevR.size() && prevR[i] == ns->getResponseTime(static_cast<int>(i))) ++i;
+  return i;
+}
+
+// Takes over node i's new response time, reporting a fall.
+void ResponseTimeAnalysis::refresh(longint_t i, std::vector<longint_t>& prevR) {
+  const int node = static_cast<int>(i);
+  const longint_t r = ns->getResponseTime(node);
+  if (prevR[i] > r) {
+    const std::vector<std::string>& traces = ns->getTraceVector(node);
+    std::cout << "Warning: task ID " << i << ": " << (traces.empty() ? "" : traces.front())
+              << " old " << prevR[i] << " new " << r << '\n';
+  }
+  prevR[i] = r;
+}
+
+// Every pass recomputes the response times from the current ones alone, and
+// refreshes the first entry of prevR that differs from them. Once a pass
+// changes nothing, all later passes repeat it, so the remaining refreshes are
+// taken in one sweep instead of one pass each.
+int ResponseTimeAnalysis::settleResponseTimes(std::vector<longint_t>& prevR, int& passes) {
+  const longint_t n = prevR.size();
+  const std::vector<longint_t> start = prevR;
+  StateLog seen;
+  passes = 0;
+  for (int pass = 1;; ++pass) {
+    const bool moved = responseTimePass();
+    if (busFailed()) return 1;
+    if (!moved) {
+      for (longint_t i = firstDifference(prevR); i < n; ++i) {
+        if (prevR[i] == ns->getResponseTime(static_cast<int>(i))) continue;
+        refresh(i, prevR);
+        ++passes;
+      }
+      return 0;
+    }
+    const longint_t i = firstDifference(prevR);
+    if (i == n) return 0;
+    if (revisits(seen, start, prevR, pass)) {
+      failWith(nonConvergence);
+      return 1;
+    }
+    refresh(i, prevR);
+    ++passes;
+  }
+}
+
+// Whether the state after this pass (response times and prevR) was seen after an
+// earlier pass; a repeated state means the passes go round for ever. States are
+// kept as hashes, and a matching hash is confirmed by replaying the passes up to
+// the earlier one.
+bool ResponseTimeAnalysis::revisits(StateLog& seen, const std::vector<longint_t>& start,
+                                    const std::vector<longint_t>& prevR, int pass) {
+  const longint_t n = prevR.size();
+  std::vector<longint_t> current(n);
+  for (longint_t i = 0; i < n; ++i) current[i] = ns->getResponseTime(static_cast<int>(i));
+  const std::uint64_t h = hashOf(prevR, hashOf(current, 0));
+  bool repeated = false;
+  const auto [first, last] = seen.equal_range(h);
+  for (auto it = first; it != last && !repeated; ++it) {
+    std::vector<longint_t> replayed = start;
+    for (longint_t i = 0; i < n; ++i) ns->setResponseTime(static_cast<int>(i), start[i]);
+    for (int p = 1; p <= it->second; ++p) {
+      responseTimePass();
+      if (p == it->second) break;
+      const longint_t i = firstDifference(replayed);
+      replayed[i] = ns->getResponseTime(static_cast<int>(i));
+    }
+    repeated = replayed == prevR;
+    for (longint_t i = 0; i < n && repeated; ++i)
+      repeated = ns->getResponseTime(static_cast<int>(i)) == current[i];
+    for (longint_t i = 0; i < n; ++i) ns->setResponseTime(static_cast<int>(i), current[i]);
+  }
+  seen.emplace(h, pass);
+  return repeated;
+}
+
+bool ResponseTimeAnalysis::busFailed() const { return processor->getBus()->hasFailed(); }
+
+void ResponseTimeAnalysis::writeImage() const {
+  const std::string path = TMPDIR + "/image_" + ns->getName() + "_iter_" +
+                           std::to_string(outerLoopIter) + ".yaml";
+  std::cout << " Iteration " << outerLoopIter << " written in " << path << '\n';
+  std::cout.flush();
+  if (ns->exportYAML(schedulable, path, "") != 0)
+    std::cerr << "Warning: the image of iteration " << outerLoopIter
+              << " was not written; the analysis goes on." << std::endl;
+}
+
+void ResponseTimeAnalysis::checkDeadlines() {
+  const longint_t n = ns->getSize();
+  for (longint_t k = 0; k < n; ++k) {
+    const int i = static_cast<int>(k);
+    const std::string name = ns->getTaskName(i);
+    const longint_t r = ns->getResponseTime(i);
+    const longint_t rel = ns->getReleaseDate(i);
+    const longint_t deadline = ns->getDeadline(i);
+    const longint_t finish = r + rel;
+    if (finish > deadline) {
+      schedulable = false;
+      if (VERBOSE > 1)
+        std::cout << "\033[1;31m Task '" << name << "' exceeded its deadline: finish date = "
+                  << finish << ", deadline = " << deadline << "\033[0m\n";
+    }
+    if (VERBOSE > 2)
+      std::cout << " Task '" << name << "': R_" << k << " = " << r << ". Release_" << k << " = "
+                << rel << ". D_" << k << " = " << deadline << ".\n";
+  }
+}
+
+int ResponseTimeAnalysis::analyse() {
+  const longint_t n = ns->getSize();
+  std::vector<longint_t> rel0(n);
+  std::vector<longint_t> prevR(n);
+  for (longint_t i = 0; i < n; ++i) rel0[i] = ns->getReleaseDate(static_cast<int>(i));
+  outerLoopIter = 0;
+  ReleaseDates releases(*ns);
+  std::vector<std::vector<longint_t>> starts;
+  std::unordered_multimap<std::uint64_t, size_t> startIndex;
+  bool changed = true;
+  while (changed) {
+    std::vector<longint_t> dates(n);
+    for (longint_t i = 0; i < n; ++i) dates[i] = ns->getReleaseDate(static_cast<int>(i));
+    const std::uint64_t h = hashOf(dates, 0);
+    const auto [first, last] = startIndex.equal_range(h);
+    for (auto it = first; it != last; ++it)
+      if (starts[it->second] == dates) {
+        failWith(nonConvergence);
+        return 1;
+      }
+    startIndex.emplace(h, starts.size());
+    starts.push_back(std::move(dates));
+
+    startResponseTimes(prevR);
+    int passes = 0;
+    if (settleResponseTimes(prevR, passes) != 0) return 1;
+    if (VERBOSE > 1) std::cout << "WCRT Computation Fixed-Point: " << passes + 1 << " iterations.\n";
+    if (releases.settle(rel0, changed) != 0) return 1;
+    ++outerLoopIter;
+    if (VERBOSE > 3) writeImage();
+  }
+  if (VERBOSE > 1) std::cout << "Release Date Fixed-Point: " << outerLoopIter << " iterations.\n";
+  checkDeadlines();
+  std::cout.flush();
+  return 0;
+}

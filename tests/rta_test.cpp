@@ -1,0 +1,436 @@
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Platform/rta.h"
+#include "globals.h"
+#include "rta_reference.h"
+#include "rta_support.h"
+
+namespace {
+
+// Sets VERBOSE and TMPDIR for one test and restores them.
+class Settings {
+ public:
+  explicit Settings(int verbose, std::string tmp = TMPDIR)
+      : oldVerbose(VERBOSE), oldTmp(TMPDIR) {
+    VERBOSE = verbose;
+    TMPDIR = std::move(tmp);
+  }
+  ~Settings() {
+    VERBOSE = oldVerbose;
+    TMPDIR = oldTmp;
+  }
+
+ private:
+  int oldVerbose;
+  std::string oldTmp;
+};
+
+struct Outcome {
+  int status = 0;
+  bool schedulable = true;
+  int outerLoopIter = 0;
+  std::vector<longint_t> responseTimes;
+  std::vector<longint_t> releaseDates;
+  std::string out;
+  std::string err;
+};
+
+template <typename AnalysisType>
+Outcome runAnalysis(AnalysisType& analysis, const Nodeset& ns) {
+  Outcome o;
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  o.status = analysis.analyse();
+  o.out = testing::internal::GetCapturedStdout();
+  o.err = testing::internal::GetCapturedStderr();
+  o.schedulable = analysis.isSchedulable();
+  o.outerLoopIter = analysis.getOuterLoopIter();
+  for (longint_t i = 0; i < ns.getSize(); ++i) {
+    o.responseTimes.push_back(ns.getResponseTime(static_cast<int>(i)));
+    o.releaseDates.push_back(ns.getReleaseDate(static_cast<int>(i)));
+  }
+  return o;
+}
+
+Outcome analyse(Nodeset& ns, TestPlatform& platform) {
+  ResponseTimeAnalysis rta;
+  rta.init(&ns, &platform.proc);
+  return runAnalysis(rta, ns);
+}
+
+// A model for the mends: its answer is given by a function of the node set.
+class ScriptedBus : public Bus {
+ public:
+  typedef longint_t (*Script)(int i, longint_t t, Nodeset* ns);
+  ScriptedBus(Processor* p, Script s) : Bus(p), script(s) {}
+  longint_t getInterference(int i, longint_t t, Nodeset* ns, int) override {
+    return script(i, t, ns);
+  }
+
+ private:
+  Script script;
+};
+
+void useBus(TestPlatform& platform, ScriptedBus::Script script) {
+  platform.bus = std::make_unique<ScriptedBus>(&platform.proc, script);
+  platform.proc.setBus(platform.bus.get());
+}
+
+TEST(ResponseTimeAnalysis, TwoNodesUnderPerfectBusNeedTwoOuterIterations) {
+  Settings settings(3);
+  TestPlatform platform("PerfectBus", 2, 1, false);
+  Nodeset ns;
+  buildGraph(ns, {{.name = "a", .core = 0, .demand = 10, .deadline = 100},
+                  {.name = "b", .core = 1, .demand = 20, .deps = {0}, .deadline = 25}});
+  const Outcome o = analyse(ns, platform);
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.responseTimes, (std::vector<longint_t>{10, 20}));
+  EXPECT_EQ(o.releaseDates, (std::vector<longint_t>{0, 10}));
+  EXPECT_EQ(o.outerLoopIter, 2);
+  EXPECT_FALSE(o.schedulable);
+  EXPECT_EQ(o.out,
+            "WCRT Computation Fixed-Point: 1 iterations.\n"
+            "WCRT Computation Fixed-Point: 1 iterations.\n"
+            "Release Date Fixed-Point: 2 iterations.\n"
+            " Task 'a': R_0 = 10. Release_0 = 0. D_0 = 100.\n"
+            "\033[1;31m Task 'b' exceeded its deadline: finish date = 30, deadline = 25\033[0m\n"
+            " Task 'b': R_1 = 20. Release_1 = 10. D_1 = 25.\n");
+  EXPECT_EQ(o.err, "");
+}
+
+TEST(ResponseTimeAnalysis, ReleaseDatesFollowPredecessorsAndHigherPrioritiesOfTheCore) {
+  Settings settings(0);
+  const struct {
+    int priorityA, priorityB;
+    longint_t releaseC;
+    std::vector<longint_t> expected;
+  } cases[] = {
+      {1, 2, 0, {0, 10, 30}},   // b waits for a, c for both
+      {2, 1, 0, {20, 0, 30}},   // a waits for b
+      {1, 1, 0, {0, 0, 20}},    // equal priorities do not wait
+      {1, 2, 50, {0, 10, 50}},  // c's own date is later than its predecessors' finish
+  };
+  for (const auto& c : cases) {
+    TestPlatform platform("PerfectBus", 2, 1, false);
+    Nodeset ns;
+    buildGraph(ns, {{.name = "a", .core = 0, .demand = 10, .priority = c.priorityA},
+                    {.name = "b", .core = 0, .demand = 20, .priority = c.priorityB},
+                    {.name = "c", .core = 1, .demand = 5, .deps = {0, 1}, .release = c.releaseC}});
+    const Outcome o = analyse(ns, platform);
+    EXPECT_EQ(o.releaseDates, c.expected) << c.priorityA << " " << c.priorityB;
+  }
+}
+
+TEST(ResponseTimeAnalysis, FinishingAtTheDeadlineIsSchedulable) {
+  Settings settings(2);
+  const struct {
+    longint_t deadline;
+    bool schedulable;
+  } cases[] = {{15, true}, {14, false}, {0, false}};
+  for (const auto& c : cases) {
+    TestPlatform platform("PerfectBus", 1, 1, false);
+    Nodeset ns;
+    buildGraph(ns, {{.name = "a", .core = 0, .demand = 10, .release = 5, .deadline = c.deadline}});
+    const Outcome o = analyse(ns, platform);
+    EXPECT_EQ(o.schedulable, c.schedulable) << c.deadline;
+    EXPECT_EQ(o.out.find("exceeded its deadline") != std::string::npos, !c.schedulable);
+  }
+}
+
+TEST(ResponseTimeAnalysis, EmptyNodeSetNeedsOnePassOfEach) {
+  Settings settings(2);
+  TestPlatform platform("BusVesk", 2, 4, true);
+  Nodeset ns;
+  const Outcome o = analyse(ns, platform);
+  EXPECT_EQ(o.status, 0);
+  EXPECT_TRUE(o.schedulable);
+  EXPECT_EQ(o.outerLoopIter, 1);
+  EXPECT_EQ(o.out,
+            "WCRT Computation Fixed-Point: 1 iterations.\n"
+            "Release Date Fixed-Point: 1 iterations.\n");
+}
+
+// The old configuration starts from the memory demand at the memory delay; a
+// bus that charges less lowers the response time, which is reported at every
+// verbosity, one node per pass, and every refreshed entry costs a pass.
+TEST(ResponseTimeAnalysis, FallingResponseTimesWarnAtEveryVerbosity) {
+  const std::vector<TaskSpec> tasks = {
+      {.name = "a", .core = 0, .demand = 5, .accesses = {{0, 4}, {1, 2}},
+       .transactions = {{0, 1}}, .traces = {"ta", "tb"}},
+      {.name = "noc_a", .core = rxCoreId, .demand = 5, .accesses = {{1, 3}},
+       .transactions = {{1, 1}}},
+      {.name = "c", .core = 1, .demand = 5, .accesses = {{0, 2}}, .transactions = {{0, 2}}},
+      {.name = "d", .core = 1, .demand = 5, .accesses = {{0, 1}}, .transactions = {{0, 3}}},
+  };
+  const std::string warnings =
+      "Warning: task ID 0: ta old 65 new 15\n"
+      "Warning: task ID 1:  old 35 new 15\n";
+  for (int verbose : {-1, 0, 2}) {
+    Settings settings(verbose);
+    TestPlatform platform("PerfectBus", 2, 2, true);
+    Nodeset ns;
+    buildGraph(ns, tasks);
+    const Outcome o = analyse(ns, platform);
+    EXPECT_EQ(o.responseTimes, (std::vector<longint_t>{15, 15, 25, 35}));
+    const std::string lines = verbose < 2 ? warnings
+                                          : warnings +
+                                                "WCRT Computation Fixed-Point: 4 iterations.\n"
+                                                "Release Date Fixed-Point: 1 iterations.\n";
+    EXPECT_EQ(o.out, lines) << verbose;
+  }
+}
+
+// Node 1 sees node 0's new response time within the same pass.
+TEST(ResponseTimeAnalysis, PassUpdatesInPlace) {
+  Settings settings(2);
+  TestPlatform platform("PerfectBus", 2, 1, false);
+  useBus(platform, [](int i, longint_t, Nodeset* ns) -> longint_t {
+    return i == 0 ? 5 : ns->getResponseTime(0);
+  });
+  Nodeset ns;
+  buildGraph(ns, {{.name = "a", .core = 0, .demand = 10}, {.name = "b", .core = 1, .demand = 1}});
+  ns.setResponseTime(0, 10);
+  ns.setResponseTime(1, 1);
+  ResponseTimeAnalysis rta(&ns, &platform.proc);
+  EXPECT_EQ(rta.computeResponseTime(), 0);
+  EXPECT_EQ(ns.getResponseTime(0), 15UL);
+  EXPECT_EQ(ns.getResponseTime(1), 16UL);
+
+  const Outcome o = analyse(ns, platform);
+  EXPECT_EQ(o.out,
+            "WCRT Computation Fixed-Point: 3 iterations.\n"
+            "Release Date Fixed-Point: 1 iterations.\n");
+}
+
+TEST(ResponseTimeAnalysis, ImagesOfEveryOuterIterationGoToTheTemporaryDirectory) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("rta_images_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  {
+    Settings settings(4, dir.string());
+    TestPlatform platform("PerfectBus", 2, 1, false);
+    Nodeset ns;
+    ns.setName("g");
+    buildGraph(ns, {{.name = "a", .core = 0, .demand = 10, .deadline = 100},
+                    {.name = "b", .core = 1, .demand = 20, .deps = {0}, .deadline = 25}});
+    const Outcome o = analyse(ns, platform);
+    const std::string first = (dir / "image_g_iter_1.yaml").string();
+    const std::string second = (dir / "image_g_iter_2.yaml").string();
+    EXPECT_NE(o.out.find("WCRT Computation Fixed-Point: 1 iterations.\n Iteration 1 written in " +
+                         first + "\nWCRT"),
+              std::string::npos)
+        << o.out;
+    EXPECT_NE(o.out.find(" Iteration 2 written in " + second + "\nRelease Date"),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(first));
+    EXPECT_TRUE(std::filesystem::exists(second));
+    std::ifstream image(first);
+    const std::string text((std::istreambuf_iterator<char>(image)), {});
+    EXPECT_NE(text.find("schedulable"), std::string::npos);
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(ResponseTimeAnalysis, UnwritableImageWarnsAndTheAnalysisGoesOn) {
+  Settings settings(4, "/nonexistent/rta");
+  TestPlatform platform("PerfectBus", 2, 1, false);
+  Nodeset ns;
+  ns.setName("g");
+  buildGraph(ns, {{.name = "a", .core = 0, .demand = 10, .deadline = 5}});
+  const Outcome o = analyse(ns, platform);
+  EXPECT_EQ(o.status, 0);
+  EXPECT_FALSE(o.schedulable);
+  EXPECT_NE(o.err.find("Warning: the image of iteration 1 was not written; the analysis goes on.\n"),
+            std::string::npos)
+      << o.err;
+}
+
+// Node-set form with network-on-chip entries: y depends on x, so y's companion
+// depends on x's companion, which waits for y's companion by priority.
+void buildCompanionCycle(Nodeset& ns, longint_t xTransfer, longint_t yTransfer) {
+  const int priority[] = {2, 1};
+  const longint_t deadline[] = {1000, 1000}, period[] = {0, 0}, release[] = {0, 0},
+                  unused[] = {0, 0}, ids[] = {0, 1};
+  const int core[] = {0, 1}, bank[] = {0, 0};
+  const std::string name[] = {"x", "y"};
+  const std::vector<std::string> traces[] = {{}, {}};
+  const std::vector<longint_t> deps[] = {{}, {0}};
+  const Nodeset::BankList perBank[] = {{}, {}};
+  const Nodeset::NoCList noc[] = {{{0, 5, xTransfer}}, {{0, 5, yTransfer}}};
+  ns.init(2, priority, deadline, period, release, core, name, traces, deps, unused, ids, bank,
+          perBank, noc, nullptr);
+}
+
+TEST(ResponseTimeAnalysis, DependencyCycleOfPositiveWeightFails) {
+  Settings settings(2);
+  TestPlatform platform("PerfectBus", 2, 1, false);
+  Nodeset ns;
+  buildCompanionCycle(ns, 7, 3);
+  const Outcome o = analyse(ns, platform);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "Error: dependency cycle through node 'y'.\n");
+  EXPECT_EQ(o.out, "WCRT Computation Fixed-Point: 1 iterations.\n");
+}
+
+TEST(ResponseTimeAnalysis, DependencyCycleOfZeroWeightEnds) {
+  Settings settings(0);
+  TestPlatform platform("PerfectBus", 2, 1, false);
+  Nodeset ns;
+  buildCompanionCycle(ns, 0, 0);
+  const Outcome o = analyse(ns, platform);
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.err, "");
+  EXPECT_TRUE(o.schedulable);
+}
+
+TEST(ResponseTimeAnalysis, ResponseTimesGoingRoundFail) {
+  Settings settings(-1);
+  TestPlatform platform("PerfectBus", 1, 1, false);
+  useBus(platform, [](int, longint_t t, Nodeset*) -> longint_t { return t == 10 ? 1 : 0; });
+  Nodeset ns;
+  buildGraph(ns, {{.name = "a", .core = 0, .demand = 10, .traces = {"ta"}}});
+  const Outcome o = analyse(ns, platform);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.out, "Warning: task ID 0: ta old 11 new 10\n");
+  EXPECT_EQ(o.err, "Error: the analysis does not converge.\n");
+}
+
+TEST(ResponseTimeAnalysis, OuterIterationsGoingRoundFail) {
+  Settings settings(0);
+  TestPlatform platform("PerfectBus", 2, 1, false);
+  useBus(platform, [](int i, longint_t, Nodeset* ns) -> longint_t {
+    return i == 0 && ns->getReleaseDate(1) < 12 ? 5 : 0;
+  });
+  Nodeset ns;
+  buildGraph(ns, {{.name = "a", .core = 0, .demand = 10},
+                  {.name = "b", .core = 1, .demand = 10, .deps = {0}}});
+  const Outcome o = analyse(ns, platform);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.outerLoopIter, 3);
+  EXPECT_EQ(o.err, "Error: the analysis does not converge.\n");
+}
+
+TEST(ResponseTimeAnalysis, BusWithoutAnswerFailsTheAnalysis) {
+  Settings settings(2);
+  TestPlatform platform("BusPP", 2, 1, false);
+  Nodeset ns;
+  buildGraph(ns, {{.name = "a", .core = 0, .demand = 10}});
+  const Outcome o = analyse(ns, platform);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.out, "");
+}
+
+TEST(ResponseTimeAnalysis, InitResetsTheVerdictAndOutOfRangeReadsReportAnError) {
+  Settings settings(0);
+  TestPlatform platform("PerfectBus", 1, 1, false);
+  Nodeset ns;
+  buildGraph(ns, {{.name = "a", .core = 0, .demand = 10, .deadline = 5}});
+  ResponseTimeAnalysis rta(&ns, &platform.proc);
+  EXPECT_EQ(rta.analyse(), 0);
+  EXPECT_FALSE(rta.isSchedulable());
+  EXPECT_EQ(rta.getOuterLoopIter(), 1);
+  EXPECT_EQ(rta.getResponseTime(0), 10UL);
+  rta.init(&ns, &platform.proc);
+  EXPECT_TRUE(rta.isSchedulable());
+  EXPECT_EQ(rta.getOuterLoopIter(), 0);
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(rta.getResponseTime(1), ~0UL);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Error: array access out of bounds! (node 1, ResponseTimeAnalysis::getResponseTime)\n");
+}
+
+// Small random node sets: Rx and Tx nodes, ties in priority, sparse per-bank
+// demands, zero delays. Most sets wait only on lower indexes; the others take
+// predecessors and priorities at random, so that cycles occur.
+struct RandomCase {
+  std::string bus;
+  int cores;
+  int banks;
+  bool oldConfig;
+  TestPlatform::Delays delays;
+  int verbose;
+  std::vector<TaskSpec> tasks;
+};
+
+RandomCase randomCase(std::mt19937_64& rng) {
+  const auto pick = [&rng](int lo, int hi) {
+    return std::uniform_int_distribution<int>(lo, hi)(rng);
+  };
+  RandomCase c;
+  c.bus = workingBuses()[pick(0, static_cast<int>(workingBuses().size()) - 1)];
+  c.cores = pick(1, 3);
+  c.banks = pick(0, 3) == 0 ? 1 : 3;
+  c.oldConfig = pick(0, 1) == 1;
+  c.delays = {pick(0, 12), pick(0, 4), pick(0, 6)};
+  c.verbose = std::vector<int>{-1, 0, 1, 2, 3, 3}[pick(0, 5)];
+  const bool ordered = pick(0, 3) != 0;
+  const int n = pick(0, 14);
+  int priority = 0;
+  for (int i = 0; i < n; ++i) {
+    TaskSpec t;
+    t.name = "t" + std::to_string(i);
+    const int place = pick(-2, c.cores + 1);
+    t.core = place == -2 ? txCoreId : place == -1 ? rxCoreId : std::min(place, c.cores - 1);
+    t.demand = pick(0, 4) == 0 ? 0 : pick(1, 40);
+    for (int b = 0; b < c.banks; ++b) {
+      if (pick(0, 1) == 0) continue;
+      const int accesses = pick(1, 12);
+      t.accesses.emplace_back(b, accesses);
+      t.transactions.emplace_back(b, pick(0, 2) == 0 ? pick(0, 15) : accesses);
+    }
+    priority += pick(0, 2) == 0 ? 1 : 0;
+    t.priority = ordered ? priority : pick(0, 3);
+    t.release = pick(0, 2) == 0 ? pick(0, 60) : 0;
+    t.deadline = pick(10, 400);
+    for (int d = 0; d < (ordered ? i : n); ++d)
+      if (d != i && pick(0, 9) < (d < i ? 2 : 1)) t.deps.push_back(d);
+    if (pick(0, 1) == 1) t.traces = {"trace" + std::to_string(i)};
+    c.tasks.push_back(std::move(t));
+  }
+  return c;
+}
+
+TEST(ResponseTimeAnalysis, MatchesTheStraightforwardAnalysisOnRandomNodeSets) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("rta_random_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  std::mt19937_64 rng(20240611);
+  int failures = 0, cycles = 0;
+  for (int run = 0; run < 600 && failures < 5; ++run) {
+    RandomCase c = randomCase(rng);
+    if (run % 50 == 0) c.verbose = 4;
+    Settings settings(c.verbose, dir.string());
+    TestPlatform platform(c.bus, c.cores, c.banks, c.oldConfig, c.delays);
+    Nodeset fastSet;
+    fastSet.setName("r" + std::to_string(run));
+    buildGraph(fastSet, c.tasks);
+    Nodeset referenceSet = fastSet;
+
+    const Outcome fast = analyse(fastSet, platform);
+    ReferenceAnalysis reference(&referenceSet, &platform.proc);
+    const Outcome expected = runAnalysis(reference, referenceSet);
+
+    const std::string what = "run " + std::to_string(run) + " " + c.bus +
+                             (c.oldConfig ? " old" : "") + " banks " + std::to_string(c.banks);
+    const bool same = fast.status == expected.status && fast.out == expected.out &&
+                      fast.err == expected.err && fast.schedulable == expected.schedulable &&
+                      fast.outerLoopIter == expected.outerLoopIter &&
+                      fast.responseTimes == expected.responseTimes &&
+                      fast.releaseDates == expected.releaseDates;
+    if (!same) ++failures;
+    if (expected.status != 0) ++cycles;
+    EXPECT_TRUE(same) << what << "\nfast:\n" << fast.out << fast.err << "reference:\n"
+                      << expected.out << expected.err;
+  }
+  EXPECT_GT(cycles, 0);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
