@@ -45,6 +45,21 @@ void readBlockList(std::istream& in, std::set<int>& blocks) {
   }
 }
 
+
+// The figures of one trace parameter file.
+struct TraceFigures {
+  longint_t procDemand = 0;
+  longint_t memDemand = 0;
+  longint_t writeAccesses = 0;
+  std::set<int> UCBData, ECBData, UCBInstr, ECBInstr;
+};
+
+int readFigures(Traceset& traces, const std::string& processorName, const std::string& trace,
+                TraceFigures& f) {
+  return traces.readTraceParameter(processorName, trace, f.procDemand, f.memDemand,
+                                   f.writeAccesses, f.UCBData, f.ECBData, f.UCBInstr, f.ECBInstr);
+}
+
 }  // namespace
 
 bool is_file_exist(const char* path) {
@@ -154,17 +169,12 @@ int Traceset::setNodesetParameter(Processor& p, Nodeset& ns) {
     ns.addTransactionsPerBank(i, bank, 0);
     if (ns.isEmpty(i)) continue;
     for (const std::string& trace : ns.getTraceVector(i)) {
-      longint_t procDemand = 0;
-      longint_t memDemand = 0;
-      longint_t writeAccesses = 0;
-      std::set<int> UCBData, ECBData, UCBInstr, ECBInstr;
-      if (readTraceParameter(processorName, trace, procDemand, memDemand, writeAccesses, UCBData,
-                             ECBData, UCBInstr, ECBInstr) != 0)
-        return 1;
-      ns.setProcDemand(i, std::max(ns.getProcDemand(i), procDemand));
-      ns.setMemDemand(i, std::max(ns.getMemDemand(i), memDemand));
-      ns.addMemDemandPerBank(i, bank, memDemand);
-      ns.addTransactionsPerBank(i, bank, writeAccesses);
+      TraceFigures f;
+      if (readFigures(*this, processorName, trace, f) != 0) return 1;
+      ns.setProcDemand(i, std::max(ns.getProcDemand(i), f.procDemand));
+      ns.setMemDemand(i, std::max(ns.getMemDemand(i), f.memDemand));
+      ns.addMemDemandPerBank(i, bank, f.memDemand);
+      ns.addTransactionsPerBank(i, bank, f.writeAccesses);
     }
   }
   return 0;
@@ -313,22 +323,17 @@ int Traceset::setTasksetParameter(Processor& p, Taskset& ts) {
     ts.getECBs(i).clear();
     ts.getUCBVector(i).clear();
     for (const std::string& trace : ts.getTraceVector(i)) {
-      longint_t procDemand = 0;
-      longint_t memDemand = 0;
-      longint_t writeAccesses = 0;
-      std::set<int> UCBData, ECBData, UCBInstr, ECBInstr;
-      if (readTraceParameter(processorName, trace, procDemand, memDemand, writeAccesses, UCBData,
-                             ECBData, UCBInstr, ECBInstr) != 0)
-        return 1;
-      ts.setProcDemand(i, std::max(ts.getProcDemand(i), procDemand));
-      ts.setMemDemand(i, std::max(ts.getMemDemand(i), memDemand));
-      ts.setMemDemandPerBank(i, bank, memDemand);
-      ts.setWriteAccesses(i, std::max(ts.getWriteAccesses(i), writeAccesses));
+      TraceFigures f;
+      if (readFigures(*this, processorName, trace, f) != 0) return 1;
+      ts.setProcDemand(i, std::max(ts.getProcDemand(i), f.procDemand));
+      ts.setMemDemand(i, std::max(ts.getMemDemand(i), f.memDemand));
+      ts.setMemDemandPerBank(i, bank, f.memDemand);
+      ts.setWriteAccesses(i, std::max(ts.getWriteAccesses(i), f.writeAccesses));
       std::set<int>& ECBs = ts.getECBs(i);
-      ECBs.insert(ECBData.begin(), ECBData.end());
-      ECBs.insert(ECBInstr.begin(), ECBInstr.end());
-      UCBData.merge(UCBInstr);
-      ts.getUCBVector(i).push_back(std::move(UCBData));
+      ECBs.insert(f.ECBData.begin(), f.ECBData.end());
+      ECBs.insert(f.ECBInstr.begin(), f.ECBInstr.end());
+      f.UCBData.merge(f.UCBInstr);
+      ts.getUCBVector(i).push_back(std::move(f.UCBData));
     }
   }
   return 0;
