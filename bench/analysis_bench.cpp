@@ -22,10 +22,6 @@ namespace {
 const int cores = 16;
 const int banks = 16;
 
-// Appends rather than concatenating: g++ 12 warns falsely (-Wrestrict) on a
-// literal plus a temporary string at -O3.
-std::string numbered(std::string prefix, int i) { return prefix += std::to_string(i); }
-
 // A layered task graph: every node waits for a few recent nodes, priorities
 // rise with the index (with ties), a tenth of the nodes each sit on the Rx and
 // Tx pseudo-cores, and every node accesses one to three of the banks.
@@ -39,7 +35,7 @@ std::vector<TaskSpec> generateTasks(int n) {
   int priority = 0;
   for (int i = 0; i < n; ++i) {
     TaskSpec t;
-    t.name = numbered("t", i);
+    t.name = "t" + std::to_string(i);
     const int place = pick(0, 9);
     t.core = place == 0 ? rxCoreId : place == 1 ? txCoreId : pick(0, cores - 1);
     t.demand = pick(100, 2000);
@@ -59,7 +55,7 @@ std::vector<TaskSpec> generateTasks(int n) {
       const longint_t dep = i - pick(1, window);
       if (std::find(t.deps.begin(), t.deps.end(), dep) == t.deps.end()) t.deps.push_back(dep);
     }
-    t.traces = {numbered("trace", i)};
+    t.traces = {"trace" + std::to_string(i)};
     tasks.push_back(std::move(t));
   }
   return tasks;
