@@ -44,7 +44,7 @@ std::vector<TaskSpec> generateTasks(int n) {
       const int bank = pick(0, banks - 1);
       if (std::find(used.begin(), used.end(), bank) != used.end()) continue;
       used.push_back(bank);
-      const int accesses = pick(1, 200);
+      const int accesses = pick(1, 40);
       t.accesses.emplace_back(bank, accesses);
       t.transactions.emplace_back(bank, pick(0, 3) == 0 ? pick(1, accesses) : accesses);
     }

@@ -50,14 +50,21 @@ longint_t Bus::windowAccesses(int i, longint_t k, longint_t t, Nodeset* nodeset,
   return overlapAccesses(*nodeset, k, relI, t + relI, proc->getAccDelay(), bank);
 }
 
+std::span<const longint_t> Bus::listNear(const Nodeset& nodeset, int c, int bank, longint_t relI,
+                                         longint_t end) const {
+  if (const OverlapIndex* index = indexFor(nodeset, bank)) return index->listNear(c, bank, relI, end);
+  const std::vector<longint_t>* nodes = nodeset.getNodesPerCore(c);
+  if (nodes == nullptr) return {};
+  return *nodes;
+}
+
 longint_t Bus::windowCount(int i, int c, longint_t t, const Nodeset& nodeset, int bank,
                            int delay) {
-  const std::vector<longint_t>* nodes = nodeset.getNodesPerCore(c);
-  if (nodes == nullptr) return 0;
   const longint_t relI = nodeset.getReleaseDate(i);
   const longint_t end = t + relI;
   longint_t sum = 0;
-  for (longint_t k : *nodes) sum += overlapAccesses(nodeset, k, relI, end, delay, bank);
+  for (longint_t k : listNear(nodeset, c, bank, relI, end))
+    sum += overlapAccesses(nodeset, k, relI, end, delay, bank);
   return sum;
 }
 
@@ -67,6 +74,7 @@ longint_t Bus::computeA(int i, int c, longint_t t, Nodeset* nodeset, int bank) {
 
 longint_t Bus::computeNoReleaseA(int, int c, longint_t, Nodeset* nodeset, int bank) {
   const Nodeset& ns = *nodeset;
+  if (const OverlapIndex* index = indexFor(ns, bank)) return index->listDemand(c, bank);
   const std::vector<longint_t>* nodes = ns.getNodesPerCore(c);
   if (nodes == nullptr) return 0;
   longint_t sum = 0;
@@ -112,6 +120,8 @@ longint_t Bus::computeY(int i, int c, longint_t t, int S, Nodeset* nodeset, int 
 
 longint_t Bus::roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Nodeset* nodeset,
                           int bank, longint_t cap) {
+  // Every term is capped, so none needs counting under a cap of 0.
+  if (cap == 0) return 0;
   const int acc = proc->getAccDelay();
   const auto term = [&](int q) {
     return std::min(cycles(acc, (this->*accesses)(i, q, t, nodeset, bank)), cap);
@@ -134,22 +144,27 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   const auto count = [&](int q) { return (this->*accesses)(i, q, t, nodeset, bank); };
   const std::set<int>& cores = *proc->getCoresVec();
 
+  // Every term but the Rx accesses of a Tx or real-core node is capped at B, so
+  // none of them needs counting when B is 0.
   if (c == rxCoreId) {
     longint_t sum = 0;
-    for (int q : cores)
-      if (q != rxCoreId) sum += cycles(acc, count(q));
+    if (B != 0)
+      for (int q : cores)
+        if (q != rxCoreId) sum += cycles(acc, count(q));
     return M + std::min(sum, B);
   }
   const longint_t rxTerm = cycles(acc, count(rxCoreId));
   if (c == txCoreId) {
     longint_t sum = 0;
-    for (int q : cores)
-      if (isRealCore(q)) sum += cycles(acc, count(q));
+    if (B != 0)
+      for (int q : cores)
+        if (isRealCore(q)) sum += cycles(acc, count(q));
     return M + std::min(sum, B) + rxTerm;
   }
   // Per other real core: its accesses at most one burst of node i's transactions;
   // the Tx accesses at most node i's burst plus the others' burst-weighted accesses.
   longint_t base = proc->isOldConfig() ? M : 0;
+  if (B == 0) return base + rxTerm;
   const longint_t tx = cycles(acc, count(txCoreId));
   longint_t cap = B;
   for (int q : cores) {

@@ -1,7 +1,11 @@
 #ifndef TOLLBRIG_BUS_H
 #define TOLLBRIG_BUS_H
 
+#include <span>
+
 #include "Bus/interference.h"
+#include "Bus/overlapIndex.h"
+#include "nodeset.h"
 
 // Abstract bus arbitration model with the window operations its models share.
 // Node i's window runs from rel(i) to rel(i) + t; node k occupies rel(k) to
@@ -15,6 +19,10 @@ class Bus : public Interference {
   // True once the model was asked for a value it cannot give; the analysis
   // then fails instead of using the answer.
   bool hasFailed() const { return failed; }
+
+  // While an index is attached, the window operations on its node set visit
+  // only the nodes it finds near a window; nullptr detaches it.
+  void attach(const OverlapIndex* index) { overlapIndex = index; }
 
   // Transactions of node i on the bank.
   longint_t computeS(int i, longint_t t, Nodeset* nodeset, int bank);
@@ -38,6 +46,28 @@ class Bus : public Interference {
   // computeA or computeNoReleaseA: accesses of one core against node i's window.
   typedef longint_t (Bus::*CoreAccesses)(int i, int c, longint_t t, Nodeset* nodeset, int bank);
 
+  // The attached index when it answers for this node set and bank, else nullptr.
+  const OverlapIndex* indexFor(const Nodeset& nodeset, int bank) const {
+    return overlapIndex != nullptr && overlapIndex->covers(nodeset, bank) ? overlapIndex : nullptr;
+  }
+
+  // The entries of core c's list that can add accesses on the bank to the
+  // window from relI to end: the index's candidates, else the whole list.
+  std::span<const longint_t> listNear(const Nodeset& nodeset, int c, int bank, longint_t relI,
+                                      longint_t end) const;
+
+  // Visits every node that can add accesses on the bank to the window from
+  // relI to end: the index's candidates, else every node.
+  template <typename Visit>
+  void forNodesNear(const Nodeset& nodeset, int bank, longint_t relI, longint_t end,
+                    Visit visit) const {
+    if (const OverlapIndex* index = indexFor(nodeset, bank)) {
+      for (longint_t k : index->nodesNear(bank, relI, end)) visit(k);
+      return;
+    }
+    for (longint_t k = 0; k < nodeset.getSize(); ++k) visit(k);
+  }
+
   // computeA with the given delay as the divisor of the overlap lengths.
   longint_t windowCount(int i, int c, longint_t t, const Nodeset& nodeset, int bank, int delay);
 
@@ -51,6 +81,7 @@ class Bus : public Interference {
 
   Processor* proc = nullptr;
   bool failed = false;
+  const OverlapIndex* overlapIndex = nullptr;
 };
 
 #endif

@@ -9,6 +9,7 @@ class BusFIFO : public Bus {
   BusFIFO() = default;
   explicit BusFIFO(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  Reads reads() const override { return Reads::Overlapping; }
 };
 
 #endif

@@ -9,15 +9,26 @@
 longint_t BusFP::getInterference(int i, longint_t t, Nodeset* nodeset, int bank) {
   const Nodeset& ns = *nodeset;
   const int priority = ns.getPriority(i);
+  const longint_t relI = ns.getReleaseDate(i);
   longint_t higherOrEqual = 0;
+  forNodesNear(ns, bank, relI, relI + t, [&](longint_t k) {
+    if (ns.getPriority(static_cast<int>(k)) >= priority)
+      higherOrEqual += windowAccesses(i, k, t, nodeset, bank);
+  });
   longint_t lowerOrEqual = 0;
-  const longint_t n = ns.getSize();
-  for (longint_t k = 0; k < n; ++k) {
+  const auto addWorkload = [&](longint_t k) {
     const int node = static_cast<int>(k);
-    const int other = ns.getPriority(node);
-    if (other >= priority) higherOrEqual += windowAccesses(i, k, t, nodeset, bank);
-    if (other <= priority) lowerOrEqual += computeL(i, node, t, nodeset, bank);
-  }
+    if (ns.getPriority(node) <= priority) lowerOrEqual += computeL(i, node, t, nodeset, bank);
+  };
+  // The periodic bound of a node without memory demand is 0 for every window.
+  if (const OverlapIndex* index = indexFor(ns, bank))
+    for (longint_t k : index->memoryNodes()) addWorkload(k);
+  else
+    for (longint_t k = 0; k < ns.getSize(); ++k) addWorkload(k);
   const longint_t S = computeS(i, t, nodeset, bank);
   return cycles(proc->getMemDelay(), higherOrEqual + S + 1 + std::min(lowerOrEqual, S));
+}
+
+bool BusFP::readsByPriority(const Nodeset& nodeset, int k) const {
+  return nodeset.getMemDemand(k) != 0;
 }

@@ -11,6 +11,9 @@ class BusFP : public Bus {
   BusFP() = default;
   explicit BusFP(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  Reads reads() const override { return Reads::Overlapping; }
+  // The periodic bound reads the response time of every node with a memory demand.
+  bool readsByPriority(const Nodeset& nodeset, int k) const override;
 };
 
 #endif

@@ -9,6 +9,7 @@ class BusPessRR : public Bus {
   BusPessRR() = default;
   explicit BusPessRR(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  Reads reads() const override { return Reads::Nothing; }
 };
 
 #endif

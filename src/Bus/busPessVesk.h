@@ -9,6 +9,7 @@ class BusPessVesk : public Bus {
   BusPessVesk() = default;
   explicit BusPessVesk(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  Reads reads() const override { return Reads::Nothing; }
 };
 
 #endif

@@ -9,6 +9,7 @@ class BusRR : public Bus {
   BusRR() = default;
   explicit BusRR(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  Reads reads() const override { return Reads::Overlapping; }
 };
 
 #endif

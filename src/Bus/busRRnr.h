@@ -10,6 +10,7 @@ class BusRRnr : public Bus {
   BusRRnr() = default;
   explicit BusRRnr(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  Reads reads() const override { return Reads::Nothing; }
 };
 
 #endif

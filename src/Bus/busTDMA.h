@@ -12,6 +12,7 @@ class BusTDMA : public Bus {
   explicit BusTDMA(int) {}
   BusTDMA(Processor* p, int) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  Reads reads() const override { return Reads::Nothing; }
   int getSlot() const { return slot; }
 
  private:

@@ -10,6 +10,7 @@ class BusVesk : public Bus {
   BusVesk() = default;
   explicit BusVesk(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  Reads reads() const override { return Reads::Overlapping; }
 
   // Tx accesses in node i's window at the memory delay; 0 without Tx or for a Tx node.
   longint_t computeATx(int i, longint_t t, Nodeset* nodeset, int bank);

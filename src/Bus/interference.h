@@ -22,6 +22,22 @@ class Interference {
   // Cycles node i loses on the bank while its window of length t is open.
   virtual longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank);
 
+  // Which response times a node's interference depends on; everything else it
+  // reads (demands, release dates, priorities, placement) is fixed while the
+  // response times settle, so an analysis may skip a node none of whose
+  // response times changed.
+  enum class Reads {
+    Nothing,
+    // Node i's own, and node k's only while rel(k) <= rel(i) < rel(k) + R(k)
+    // holds before or after the change (a sum that wraps around reaches all).
+    Overlapping,
+    Anything,
+  };
+  virtual Reads reads() const { return Reads::Anything; }
+  // Under Overlapping: whether node k's response time also reaches every node
+  // whose priority value is not below k's, wherever it lies.
+  virtual bool readsByPriority(const Nodeset&, int) const { return false; }
+
  protected:
   Processor* processor = nullptr;
 };

@@ -9,6 +9,7 @@ class PerfectBus : public Bus {
   PerfectBus() = default;
   explicit PerfectBus(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  Reads reads() const override { return Reads::Nothing; }
 };
 
 #endif

@@ -11,6 +11,7 @@ class Core : public Interference {
   Core() = default;
   explicit Core(Processor* p);
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  Reads reads() const override { return Reads::Nothing; }
   int computeProcDemand(Trace& trace, longint_t& demand);
 };
 

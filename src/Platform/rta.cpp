@@ -9,6 +9,7 @@
 #include "Platform/core.h"
 #include "Platform/processor.h"
 #include "Platform/releaseDates.h"
+#include "Platform/staleNodes.h"
 #include "globals.h"
 #include "keys.h"
 #include "nodeset.h"
@@ -30,14 +31,56 @@ std::uint64_t hashOf(const std::vector<longint_t>& values, std::uint64_t h) {
   return h;
 }
 
+// Hash of entry i holding v, in the vector the salt stands for.
+const std::uint64_t responseSalt = 0x9e3779b97f4a7c15ULL;
+const std::uint64_t prevSalt = 0xc2b2ae3d27d4eb4fULL;
+std::uint64_t entryHash(longint_t i, longint_t v, std::uint64_t salt) { return mix(mix(i ^ salt) + v); }
+
 void failWith(const std::string& message) {
   std::cout.flush();
   std::cerr << message << std::endl;
 }
 
+// Lends an index to the bus while it lives.
+class Lent {
+ public:
+  Lent(Bus* bus, const OverlapIndex& index) : bus(bus) { bus->attach(&index); }
+  ~Lent() { bus->attach(nullptr); }
+  Lent(const Lent&) = delete;
+  Lent& operator=(const Lent&) = delete;
+
+ private:
+  Bus* bus;
+};
+
 }  // namespace
 
+// The response times settle from prevR under the same release dates. differs
+// holds the entries of prevR that differ from the response times, and hash sums
+// a hash of every entry of both, so neither needs a walk over all nodes per
+// pass. The bus uses the index, and a pass computes only the stale nodes.
+struct ResponseTimeAnalysis::Settling {
+  Settling(Nodeset& ns, Processor& p, std::vector<longint_t> start)
+      : prevR(std::move(start)),
+        differs(prevR.size()),
+        index(ns, p.getNumberOfBanks()),
+        stale(ns, *p.getCore(), *p.getBus()),
+        lent(p.getBus(), index) {
+    for (longint_t i = 0; i < prevR.size(); ++i)
+      hash += entryHash(i, prevR[i], responseSalt) + entryHash(i, prevR[i], prevSalt);
+  }
+
+  std::vector<longint_t> prevR;
+  NodeFlags differs;
+  std::uint64_t hash = 0;
+  OverlapIndex index;
+  StaleNodes stale;
+  Lent lent;
+};
+
+ResponseTimeAnalysis::ResponseTimeAnalysis() = default;
 ResponseTimeAnalysis::ResponseTimeAnalysis(Nodeset* n, Processor* p) : ns(n) { processor = p; }
+ResponseTimeAnalysis::~ResponseTimeAnalysis() = default;
 
 int ResponseTimeAnalysis::init(Nodeset* n, Processor* p) {
   ns = n;
@@ -59,12 +102,18 @@ int ResponseTimeAnalysis::computeResponseTime() {
   return 0;
 }
 
+longint_t ResponseTimeAnalysis::responseTime(longint_t i) const {
+  return ns->getResponseTime(static_cast<int>(i));
+}
+
 bool ResponseTimeAnalysis::responseTimePass() {
   Bus* bus = processor->getBus();
   Core* core = processor->getCore();
   const longint_t n = ns->getSize();
+  const auto next = [this](longint_t k) { return settling ? settling->stale.next(k) : k; };
   bool moved = false;
-  for (longint_t k = 0; k < n; ++k) {
+  for (longint_t k = next(0); k < n; k = next(k + 1)) {
+    if (settling) settling->stale.computed(k);
     const int i = static_cast<int>(k);
     const longint_t window = ns->getResponseTime(i);
     longint_t busCycles = 0;
@@ -72,15 +121,26 @@ bool ResponseTimeAnalysis::responseTimePass() {
       busCycles += bus->getInterference(i, window, ns, bank);
     const longint_t r = ns->getProcDemand(i) + core->getInterference(i, window, ns, 0) + busCycles;
     if (r == window) continue;
-    ns->setResponseTime(i, r);
+    store(k, r);
     moved = true;
   }
   return moved;
 }
 
+void ResponseTimeAnalysis::store(longint_t i, longint_t r) {
+  const longint_t before = responseTime(i);
+  ns->setResponseTime(static_cast<int>(i), r);
+  if (!settling || r == before) return;
+  settling->index.noteResponseTime(i, r);
+  settling->stale.changed(i, before, r);
+  settling->differs.assign(i, settling->prevR[i] != r);
+  settling->hash += entryHash(i, r, responseSalt) - entryHash(i, before, responseSalt);
+}
+
 // Processor demand, plus the memory demand at the memory delay in the old configuration.
-void ResponseTimeAnalysis::startResponseTimes(std::vector<longint_t>& prevR) const {
+std::vector<longint_t> ResponseTimeAnalysis::startResponseTimes() {
   const longint_t memDelay = static_cast<longint_t>(static_cast<int64_t>(processor->getMemDelay()));
+  std::vector<longint_t> prevR(ns->getSize());
   for (longint_t k = 0; k < prevR.size(); ++k) {
     const int i = static_cast<int>(k);
     prevR[k] = ns->getProcDemand(i);
@@ -89,53 +149,63 @@ void ResponseTimeAnalysis::startResponseTimes(std::vector<longint_t>& prevR) con
         prevR[k] += ns->getMemDemandPerBank(i, bank) * memDelay;
     ns->setResponseTime(i, prevR[k]);
   }
+  return prevR;
 }
 
 longint_t ResponseTimeAnalysis::firstDifference(const std::vector<longint_t>& prevR) const {
   longint_t i = 0;
-  while (i < prevR.size() && prevR[i] == ns->getResponseTime(static_cast<int>(i))) ++i;
+  while (i < prevR.size() && prevR[i] == responseTime(i)) ++i;
   return i;
 }
 
 // Takes over node i's new response time, reporting a fall.
-void ResponseTimeAnalysis::refresh(longint_t i, std::vector<longint_t>& prevR) {
-  const int node = static_cast<int>(i);
-  const longint_t r = ns->getResponseTime(node);
+void ResponseTimeAnalysis::refresh(longint_t i) {
+  std::vector<longint_t>& prevR = settling->prevR;
+  const longint_t r = responseTime(i);
   if (prevR[i] > r) {
-    const std::vector<std::string>& traces = ns->getTraceVector(node);
+    const std::vector<std::string>& traces = ns->getTraceVector(static_cast<int>(i));
     std::cout << "Warning: task ID " << i << ": " << (traces.empty() ? "" : traces.front())
               << " old " << prevR[i] << " new " << r << '\n';
   }
+  settling->hash += entryHash(i, r, prevSalt) - entryHash(i, prevR[i], prevSalt);
   prevR[i] = r;
+  settling->differs.reset(i);
+}
+
+int ResponseTimeAnalysis::settleResponseTimes(int& passes) {
+  settling = std::make_unique<Settling>(*ns, *processor, startResponseTimes());
+  const int status = settle(passes);
+  settling.reset();
+  return status;
 }
 
 // Every pass recomputes the response times from the current ones alone, and
 // refreshes the first entry of prevR that differs from them. Once a pass
 // changes nothing, all later passes repeat it, so the remaining refreshes are
 // taken in one sweep instead of one pass each.
-int ResponseTimeAnalysis::settleResponseTimes(std::vector<longint_t>& prevR, int& passes) {
-  const longint_t n = prevR.size();
-  const std::vector<longint_t> start = prevR;
+int ResponseTimeAnalysis::settle(int& passes) {
+  const longint_t n = ns->getSize();
+  const std::vector<longint_t> start = settling->prevR;
+  const NodeFlags& differs = settling->differs;
   StateLog seen;
   passes = 0;
   for (int pass = 1;; ++pass) {
     const bool moved = responseTimePass();
     if (busFailed()) return 1;
     if (!moved) {
-      for (longint_t i = firstDifference(prevR); i < n; ++i) {
-        if (prevR[i] == ns->getResponseTime(static_cast<int>(i))) continue;
-        refresh(i, prevR);
+      for (longint_t i = differs.next(0); i < n; i = differs.next(i + 1)) {
+        refresh(i);
         ++passes;
       }
       return 0;
     }
-    const longint_t i = firstDifference(prevR);
+    const longint_t i = differs.next(0);
     if (i == n) return 0;
-    if (revisits(seen, start, prevR, pass)) {
+    if (revisits(seen, start, pass)) {
       failWith(nonConvergence);
       return 1;
     }
-    refresh(i, prevR);
+    refresh(i);
     ++passes;
   }
 }
@@ -145,26 +215,29 @@ int ResponseTimeAnalysis::settleResponseTimes(std::vector<longint_t>& prevR, int
 // kept as hashes, and a matching hash is confirmed by replaying the passes up to
 // the earlier one.
 bool ResponseTimeAnalysis::revisits(StateLog& seen, const std::vector<longint_t>& start,
-                                    const std::vector<longint_t>& prevR, int pass) {
-  const longint_t n = prevR.size();
-  std::vector<longint_t> current(n);
-  for (longint_t i = 0; i < n; ++i) current[i] = ns->getResponseTime(static_cast<int>(i));
-  const std::uint64_t h = hashOf(prevR, hashOf(current, 0));
-  bool repeated = false;
+                                    int pass) {
+  const std::uint64_t h = settling->hash;
   const auto [first, last] = seen.equal_range(h);
-  for (auto it = first; it != last && !repeated; ++it) {
-    std::vector<longint_t> replayed = start;
-    for (longint_t i = 0; i < n; ++i) ns->setResponseTime(static_cast<int>(i), start[i]);
-    for (int p = 1; p <= it->second; ++p) {
-      responseTimePass();
-      if (p == it->second) break;
-      const longint_t i = firstDifference(replayed);
-      replayed[i] = ns->getResponseTime(static_cast<int>(i));
+  bool repeated = false;
+  if (first != last) {
+    const longint_t n = start.size();
+    std::vector<longint_t> current(n);
+    for (longint_t i = 0; i < n; ++i) current[i] = responseTime(i);
+    for (auto it = first; it != last && !repeated; ++it) {
+      std::vector<longint_t> replayed = start;
+      for (longint_t i = 0; i < n; ++i) store(i, start[i]);
+      settling->stale.markAll();
+      for (int p = 1; p <= it->second; ++p) {
+        responseTimePass();
+        if (p == it->second) break;
+        const longint_t i = firstDifference(replayed);
+        replayed[i] = responseTime(i);
+      }
+      repeated = replayed == settling->prevR;
+      for (longint_t i = 0; i < n && repeated; ++i) repeated = responseTime(i) == current[i];
+      for (longint_t i = 0; i < n; ++i) store(i, current[i]);
+      settling->stale.markAll();
     }
-    repeated = replayed == prevR;
-    for (longint_t i = 0; i < n && repeated; ++i)
-      repeated = ns->getResponseTime(static_cast<int>(i)) == current[i];
-    for (longint_t i = 0; i < n; ++i) ns->setResponseTime(static_cast<int>(i), current[i]);
   }
   seen.emplace(h, pass);
   return repeated;
@@ -206,7 +279,6 @@ void ResponseTimeAnalysis::checkDeadlines() {
 int ResponseTimeAnalysis::analyse() {
   const longint_t n = ns->getSize();
   std::vector<longint_t> rel0(n);
-  std::vector<longint_t> prevR(n);
   for (longint_t i = 0; i < n; ++i) rel0[i] = ns->getReleaseDate(static_cast<int>(i));
   outerLoopIter = 0;
   ReleaseDates releases(*ns);
@@ -226,9 +298,8 @@ int ResponseTimeAnalysis::analyse() {
     startIndex.emplace(h, starts.size());
     starts.push_back(std::move(dates));
 
-    startResponseTimes(prevR);
     int passes = 0;
-    if (settleResponseTimes(prevR, passes) != 0) return 1;
+    if (settleResponseTimes(passes) != 0) return 1;
     if (VERBOSE > 1) std::cout << "WCRT Computation Fixed-Point: " << passes + 1 << " iterations.\n";
     if (releases.settle(rel0, changed) != 0) return 1;
     ++outerLoopIter;

@@ -2,6 +2,7 @@
 #define TOLLBRIG_RTA_H
 
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
@@ -10,8 +11,9 @@
 // Response times and release dates by two nested fixed points.
 class ResponseTimeAnalysis : public Analysis {
  public:
-  ResponseTimeAnalysis() = default;
+  ResponseTimeAnalysis();
   ResponseTimeAnalysis(Nodeset* n, Processor* p);
+  ~ResponseTimeAnalysis() override;
 
   int init(Nodeset* n, Processor* p);
   int analyse() override;
@@ -22,20 +24,26 @@ class ResponseTimeAnalysis : public Analysis {
   // Hashes of the fixed-point states seen, with the pass after which each was seen.
   typedef std::unordered_multimap<std::uint64_t, int> StateLog;
 
+  // What one response-time fixed point keeps besides the response times.
+  struct Settling;
+
   // One pass of the response-time equation over all nodes, in place; true
   // when some response time changed.
   bool responseTimePass();
-  void startResponseTimes(std::vector<longint_t>& prevR) const;
-  int settleResponseTimes(std::vector<longint_t>& prevR, int& passes);
+  longint_t responseTime(longint_t i) const;
+  void store(longint_t i, longint_t r);
+  std::vector<longint_t> startResponseTimes();
+  int settleResponseTimes(int& passes);
+  int settle(int& passes);
   longint_t firstDifference(const std::vector<longint_t>& prevR) const;
-  void refresh(longint_t i, std::vector<longint_t>& prevR);
-  bool revisits(StateLog& seen, const std::vector<longint_t>& start,
-                const std::vector<longint_t>& prevR, int pass);
+  void refresh(longint_t i);
+  bool revisits(StateLog& seen, const std::vector<longint_t>& start, int pass);
   bool busFailed() const;
   void writeImage() const;
   void checkDeadlines();
 
   Nodeset* ns = nullptr;
+  std::unique_ptr<Settling> settling;  // while the response times settle
 };
 
 #endif
