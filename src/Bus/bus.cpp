@@ -15,23 +15,38 @@ bool overlaps(longint_t relK, longint_t respK, longint_t relI, longint_t end) {
   return relK < end && relI < relK + respK;
 }
 
-// Accesses of node k within node i's window from relI to end, at most its
-// demand on the bank. The length is not clipped to the window's end.
-longint_t overlapAccesses(const Nodeset& ns, longint_t k, longint_t relI, longint_t end,
-                          int delay, int bank) {
-  const int node = static_cast<int>(k);
-  const longint_t relK = ns.getReleaseDate(node);
-  const longint_t respK = ns.getResponseTime(node);
-  if (!overlaps(relK, respK, relI, end)) return 0;
-  const longint_t length = relI > relK ? relK + respK - relI : end - relK;
-  return std::min(ns.getMemDemandPerBank(node, bank), Bus::windowQuotient(length, delay));
-}
-
 }  // namespace
 
 // The pure operation's own body: reached only by an explicit qualified call.
 longint_t Bus::getInterference(int i, longint_t t, Nodeset* nodeset, int bank) {
   return Interference::getInterference(i, t, nodeset, bank);
+}
+
+void Bus::attach(const OverlapIndex* index) {
+  overlapIndex = index;
+  countsValid = false;
+}
+
+int Bus::accessDelay() const { return proc->getAccDelay(); }
+
+longint_t Bus::overlapAccesses(longint_t relK, longint_t respK, longint_t demand, longint_t relI,
+                               longint_t end, int delay) {
+  if (!overlaps(relK, respK, relI, end)) return 0;
+  const longint_t length = relI > relK ? relK + respK - relI : end - relK;
+  return std::min(demand, windowQuotient(length, delay));
+}
+
+longint_t Bus::entryAccesses(const OverlapIndex::Entry& e, const Nodeset& nodeset, longint_t relI,
+                             longint_t end, int delay) {
+  return overlapAccesses(e.release, nodeset.getResponseTime(static_cast<int>(e.node)), e.demand,
+                         relI, end, delay);
+}
+
+longint_t Bus::nodeAccesses(const Nodeset& ns, longint_t k, longint_t relI, longint_t end,
+                            int delay, int bank) {
+  const int node = static_cast<int>(k);
+  return overlapAccesses(ns.getReleaseDate(node), ns.getResponseTime(node),
+                         ns.getMemDemandPerBank(node, bank), relI, end, delay);
 }
 
 bool Bus::isRealCore(int core) { return core != rxCoreId && core != txCoreId; }
@@ -47,15 +62,7 @@ longint_t Bus::computeS(int i, longint_t, Nodeset* nodeset, int bank) {
 
 longint_t Bus::windowAccesses(int i, longint_t k, longint_t t, Nodeset* nodeset, int bank) {
   const longint_t relI = nodeset->getReleaseDate(i);
-  return overlapAccesses(*nodeset, k, relI, t + relI, proc->getAccDelay(), bank);
-}
-
-std::span<const longint_t> Bus::listNear(const Nodeset& nodeset, int c, int bank, longint_t relI,
-                                         longint_t end) const {
-  if (const OverlapIndex* index = indexFor(nodeset, bank)) return index->listNear(c, bank, relI, end);
-  const std::vector<longint_t>* nodes = nodeset.getNodesPerCore(c);
-  if (nodes == nullptr) return {};
-  return *nodes;
+  return nodeAccesses(*nodeset, k, relI, t + relI, proc->getAccDelay(), bank);
 }
 
 longint_t Bus::windowCount(int i, int c, longint_t t, const Nodeset& nodeset, int bank,
@@ -63,9 +70,38 @@ longint_t Bus::windowCount(int i, int c, longint_t t, const Nodeset& nodeset, in
   const longint_t relI = nodeset.getReleaseDate(i);
   const longint_t end = t + relI;
   longint_t sum = 0;
-  for (longint_t k : listNear(nodeset, c, bank, relI, end))
-    sum += overlapAccesses(nodeset, k, relI, end, delay, bank);
+  if (const OverlapIndex* index = indexFor(nodeset, bank)) {
+    const int slot = index->slotOf(c);
+    if (slot < 0) return 0;
+    if (countsValid && countsKey == keyOf(i, t, bank, delay)) return counts[slot];
+    for (const OverlapIndex::Entry& e : index->listNear(slot, bank, relI, end))
+      sum += entryAccesses(e, nodeset, relI, end, delay);
+    return sum;
+  }
+  const std::vector<longint_t>* nodes = nodeset.getNodesPerCore(c);
+  if (nodes == nullptr) return 0;
+  for (longint_t k : *nodes) sum += nodeAccesses(nodeset, k, relI, end, delay, bank);
   return sum;
+}
+
+Bus::CountsKey Bus::keyOf(int i, longint_t t, int bank, int delay) const {
+  return {i, t, bank, delay, overlapIndex->generation()};
+}
+
+void Bus::countEveryCore(CoreAccesses accesses, int i, longint_t t, const Nodeset& nodeset,
+                         int bank) {
+  const OverlapIndex* index = indexFor(nodeset, bank);
+  if (accesses != &Bus::computeA || index == nullptr) return;
+  const int delay = proc->getAccDelay();
+  const CountsKey key = keyOf(i, t, bank, delay);
+  if (countsValid && countsKey == key) return;
+  counts.assign(index->slots(), 0);
+  const longint_t relI = nodeset.getReleaseDate(i);
+  const longint_t end = t + relI;
+  for (const OverlapIndex::Entry& e : index->listsNear(bank, relI, end))
+    counts[e.slot] += entryAccesses(e, nodeset, relI, end, delay);
+  countsKey = key;
+  countsValid = true;
 }
 
 longint_t Bus::computeA(int i, int c, longint_t t, Nodeset* nodeset, int bank) {
@@ -122,6 +158,7 @@ longint_t Bus::roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Node
                           int bank, longint_t cap) {
   // Every term is capped, so none needs counting under a cap of 0.
   if (cap == 0) return 0;
+  countEveryCore(accesses, i, t, *nodeset, bank);
   const int acc = proc->getAccDelay();
   const auto term = [&](int q) {
     return std::min(cycles(acc, (this->*accesses)(i, q, t, nodeset, bank)), cap);
@@ -143,6 +180,7 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   const int c = nodeset->getAssignedTo(i);
   const auto count = [&](int q) { return (this->*accesses)(i, q, t, nodeset, bank); };
   const std::set<int>& cores = *proc->getCoresVec();
+  if (B != 0) countEveryCore(accesses, i, t, *nodeset, bank);
 
   // Every term but the Rx accesses of a Tx or real-core node is capped at B, so
   // none of them needs counting when B is 0.

@@ -1,7 +1,7 @@
 #ifndef TOLLBRIG_BUS_H
 #define TOLLBRIG_BUS_H
 
-#include <span>
+#include <vector>
 
 #include "Bus/interference.h"
 #include "Bus/overlapIndex.h"
@@ -22,7 +22,7 @@ class Bus : public Interference {
 
   // While an index is attached, the window operations on its node set visit
   // only the nodes it finds near a window; nullptr detaches it.
-  void attach(const OverlapIndex* index) { overlapIndex = index; }
+  void attach(const OverlapIndex* index);
 
   // Transactions of node i on the bank.
   longint_t computeS(int i, longint_t t, Nodeset* nodeset, int bank);
@@ -51,21 +51,27 @@ class Bus : public Interference {
     return overlapIndex != nullptr && overlapIndex->covers(nodeset, bank) ? overlapIndex : nullptr;
   }
 
-  // The entries of core c's list that can add accesses on the bank to the
-  // window from relI to end: the index's candidates, else the whole list.
-  std::span<const longint_t> listNear(const Nodeset& nodeset, int c, int bank, longint_t relI,
-                                      longint_t end) const;
+  // overlapAccesses of an index entry.
+  static longint_t entryAccesses(const OverlapIndex::Entry& e, const Nodeset& nodeset,
+                                 longint_t relI, longint_t end, int delay);
 
-  // Visits every node that can add accesses on the bank to the window from
-  // relI to end: the index's candidates, else every node.
-  template <typename Visit>
-  void forNodesNear(const Nodeset& nodeset, int bank, longint_t relI, longint_t end,
-                    Visit visit) const {
-    if (const OverlapIndex* index = indexFor(nodeset, bank)) {
-      for (longint_t k : index->nodesNear(bank, relI, end)) visit(k);
-      return;
+  // Sum of the window accesses of the nodes that wanted accepts: the index's
+  // candidates, else every node.
+  template <typename Wanted>
+  longint_t windowSum(int i, longint_t t, Nodeset* nodeset, int bank, Wanted wanted) {
+    const Nodeset& ns = *nodeset;
+    longint_t sum = 0;
+    if (const OverlapIndex* index = indexFor(ns, bank)) {
+      const longint_t relI = ns.getReleaseDate(i);
+      const longint_t end = t + relI;
+      const int delay = accessDelay();
+      for (const OverlapIndex::Entry& e : index->nodesNear(bank, relI, end))
+        if (wanted(static_cast<int>(e.node))) sum += entryAccesses(e, ns, relI, end, delay);
+      return sum;
     }
-    for (longint_t k = 0; k < nodeset.getSize(); ++k) visit(k);
+    for (longint_t k = 0; k < ns.getSize(); ++k)
+      if (wanted(static_cast<int>(k))) sum += windowAccesses(i, k, t, nodeset, bank);
+    return sum;
   }
 
   // computeA with the given delay as the divisor of the overlap lengths.
@@ -81,7 +87,35 @@ class Bus : public Interference {
 
   Processor* proc = nullptr;
   bool failed = false;
+
+ private:
+  struct CountsKey {
+    int i;
+    longint_t t;
+    int bank;
+    int delay;
+    unsigned long generation;
+    bool operator==(const CountsKey&) const = default;
+  };
+
+  int accessDelay() const;
+  // Accesses of a node from relK to relK + respK within the window from relI to
+  // end, at most its demand on the bank. The length is not clipped to the end.
+  static longint_t overlapAccesses(longint_t relK, longint_t respK, longint_t demand,
+                                   longint_t relI, longint_t end, int delay);
+  // overlapAccesses of node k with its own dates and demand.
+  static longint_t nodeAccesses(const Nodeset& ns, longint_t k, longint_t relI, longint_t end,
+                                int delay, int bank);
+  // With the index, computeA of every core at once from one walk of it, kept
+  // for the calls with the same arguments while no response time changes.
+  void countEveryCore(CoreAccesses accesses, int i, longint_t t, const Nodeset& nodeset,
+                      int bank);
+  CountsKey keyOf(int i, longint_t t, int bank, int delay) const;
+
   const OverlapIndex* overlapIndex = nullptr;
+  std::vector<longint_t> counts;
+  CountsKey countsKey{};
+  bool countsValid = false;
 };
 
 #endif

@@ -9,12 +9,8 @@
 longint_t BusFP::getInterference(int i, longint_t t, Nodeset* nodeset, int bank) {
   const Nodeset& ns = *nodeset;
   const int priority = ns.getPriority(i);
-  const longint_t relI = ns.getReleaseDate(i);
-  longint_t higherOrEqual = 0;
-  forNodesNear(ns, bank, relI, relI + t, [&](longint_t k) {
-    if (ns.getPriority(static_cast<int>(k)) >= priority)
-      higherOrEqual += windowAccesses(i, k, t, nodeset, bank);
-  });
+  const longint_t higherOrEqual =
+      windowSum(i, t, nodeset, bank, [&](int k) { return ns.getPriority(k) >= priority; });
   longint_t lowerOrEqual = 0;
   const auto addWorkload = [&](longint_t k) {
     const int node = static_cast<int>(k);

@@ -1,7 +1,6 @@
 #ifndef TOLLBRIG_OVERLAPINDEX_H
 #define TOLLBRIG_OVERLAPINDEX_H
 
-#include <map>
 #include <span>
 #include <vector>
 
@@ -12,25 +11,40 @@ class Nodeset;
 // Finds the nodes that can reach into a window without walking whole lists.
 // Node k touches the window from relI to end only when relK < end and
 // relI < relK + R(k), and it adds accesses on a bank only when it has a demand
-// there. So per core list and bank, and per bank over all nodes, the entries
-// with a demand on the bank are kept sorted by release date; with a bound on
-// their response times, one range of each holds every node that can touch a
-// window. Where a sum could wrap around, the range is the whole list.
+// there. So per bank, the entries of each core list, of all core lists
+// together, and the nodes with a demand on the bank are kept sorted by release
+// date; with a bound on the response times, one range of each holds every
+// entry that can touch a window.
 //
 // Release dates must not change while an index is in use, and every new
 // response time must be reported with noteResponseTime.
 class OverlapIndex {
  public:
+  struct Entry {
+    longint_t release;
+    longint_t demand;  // on the bank
+    longint_t node;
+    int slot;  // the core list it comes from; -1 in the node lists
+  };
+
   OverlapIndex(const Nodeset& ns, int banks);
 
   // Whether the index answers for this node set and bank.
   bool covers(const Nodeset& nodeset, int bank) const;
-  void noteResponseTime(longint_t k, longint_t r);
+  void noteResponseTime(longint_t r);
+  // Counts the reported response times, so that a cached sum can tell it is current.
+  unsigned long generation() const { return notes; }
 
-  // Entries of core c's list with a demand on the bank that may touch the window.
-  std::span<const longint_t> listNear(int core, int bank, longint_t relI, longint_t end) const;
+  // The slot of core c's list, -1 when the core has none; slots run from 0 to slots() - 1.
+  int slotOf(int core) const;
+  int slots() const { return static_cast<int>(slotDemand.size()); }
+
+  // Entries of the list in the slot, and of all core lists, with a demand on
+  // the bank that may touch the window.
+  std::span<const Entry> listNear(int slot, int bank, longint_t relI, longint_t end) const;
+  std::span<const Entry> listsNear(int bank, longint_t relI, longint_t end) const;
   // Nodes with a demand on the bank that may touch the window.
-  std::span<const longint_t> nodesNear(int bank, longint_t relI, longint_t end) const;
+  std::span<const Entry> nodesNear(int bank, longint_t relI, longint_t end) const;
   // Entries of core c's list with a demand on the bank, and the sum of those demands.
   size_t listEntries(int core, int bank) const;
   longint_t listDemand(int core, int bank) const;
@@ -38,25 +52,20 @@ class OverlapIndex {
   const std::vector<longint_t>& memoryNodes() const { return withMemory; }
 
  private:
-  struct Sorted {
-    std::vector<longint_t> nodes;
-    std::vector<longint_t> releases;
-    longint_t demand = 0;
-    size_t bound = 0;  // index into bounds
-  };
-
-  Sorted sorted(const std::vector<longint_t>& candidates, int bank, size_t bound) const;
-  const Sorted* list(int core, int bank) const;
-  std::span<const longint_t> near(const Sorted& s, longint_t relI, longint_t end) const;
+  void add(std::vector<Entry>& entries, longint_t k, int bank, int slot) const;
+  std::span<const Entry> near(const std::vector<Entry>& entries, longint_t relI,
+                              longint_t end) const;
 
   const Nodeset& ns;
   int banks;
-  std::map<int, int> slotOfCore;
-  std::vector<Sorted> lists;      // per core list (slot) and bank: slot * banks + bank
-  std::vector<Sorted> bankNodes;  // per bank
-  // At least every R(k) of each slot's list, then at least every R(k).
-  std::vector<longint_t> bounds;
-  std::vector<std::vector<int>> slotsOf;  // per node, the slots whose lists hold it
+  int firstCore = 0;
+  std::vector<int> slotOfCore;  // by core - firstCore
+  std::vector<std::vector<std::vector<Entry>>> slotLists;  // per slot and bank
+  std::vector<std::vector<longint_t>> slotDemand;          // per slot and bank
+  std::vector<std::vector<Entry>> lists;                   // per bank
+  std::vector<std::vector<Entry>> nodes;                   // per bank
+  longint_t bound = 0;  // at least every R(k)
+  unsigned long notes = 0;
   std::vector<longint_t> withMemory;
 };
 

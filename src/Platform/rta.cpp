@@ -131,7 +131,7 @@ void ResponseTimeAnalysis::store(longint_t i, longint_t r) {
   const longint_t before = responseTime(i);
   ns->setResponseTime(static_cast<int>(i), r);
   if (!settling || r == before) return;
-  settling->index.noteResponseTime(i, r);
+  settling->index.noteResponseTime(r);
   settling->stale.changed(i, before, r);
   settling->differs.assign(i, settling->prevR[i] != r);
   settling->hash += entryHash(i, r, responseSalt) - entryHash(i, before, responseSalt);

@@ -1,0 +1,156 @@
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Bus/overlapIndex.h"
+#include "Platform/staleNodes.h"
+#include "rta_support.h"
+
+namespace {
+
+// Random node sets whose dates and response times sit near 0 or near the top
+// of the 64-bit range, so that windows and intervals also wrap around.
+class Scenes {
+ public:
+  explicit Scenes(std::uint64_t seed) : rng(seed) {}
+
+  int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+
+  longint_t time() {
+    return pick(0, 5) == 0 ? ~0UL - pick(0, 40) : static_cast<longint_t>(pick(0, 60));
+  }
+
+  std::unique_ptr<TestPlatform> platform(const std::string& bus, int cores, int banks) {
+    return std::make_unique<TestPlatform>(
+        bus, cores, banks, pick(0, 1) == 1,
+        TestPlatform::Delays{pick(0, 12), pick(0, 4), pick(0, 6)});
+  }
+
+  void fill(Nodeset& ns, int cores, int banks) {
+    std::vector<TaskSpec> tasks;
+    const int n = pick(1, 12);
+    for (int i = 0; i < n; ++i) {
+      TaskSpec t;
+      t.name = "t" + std::to_string(i);
+      const int place = pick(-2, cores);
+      t.core = place == -2 ? txCoreId : place == -1 ? rxCoreId : std::min(place, cores - 1);
+      t.demand = pick(0, 30);
+      for (int b = 0; b < banks; ++b)
+        if (pick(0, 2) != 0) {
+          t.accesses.emplace_back(b, pick(1, 9));
+          t.transactions.emplace_back(b, pick(0, 9));
+        }
+      t.priority = pick(0, 3);
+      tasks.push_back(std::move(t));
+    }
+    buildGraph(ns, tasks);
+    for (int i = 0; i < n; ++i) {
+      ns.setReleaseDate(i, time());
+      ns.setResponseTime(i, time());
+      if (pick(0, 2) == 0) ns.setMemDemand(i, pick(1, 4));
+      ns.setPeriod(i, pick(0, 3) == 0 ? 0 : pick(1, 80));
+    }
+  }
+
+ private:
+  std::mt19937_64 rng;
+};
+
+// Every window operation of the model, for every node, bank and core, with and
+// without the index attached.
+void expectSameAnswers(Bus& bus, Nodeset& ns, const OverlapIndex& index, int banks,
+                       const std::vector<longint_t>& windows, const std::string& what) {
+  const std::vector<int> cores = {rxCoreId, txCoreId, 0, 1, 2};
+  for (int i = 0; i < static_cast<int>(ns.getSize()); ++i)
+    for (int bank = 0; bank < banks; ++bank)
+      for (longint_t t : windows) {
+        std::vector<longint_t> plain, indexed;
+        for (bool attached : {false, true}) {
+          bus.attach(attached ? &index : nullptr);
+          std::vector<longint_t>& answers = attached ? indexed : plain;
+          answers.push_back(bus.getInterference(i, t, &ns, bank));
+          for (int c : cores) {
+            answers.push_back(bus.computeA(i, c, t, &ns, bank));
+            answers.push_back(bus.computeNoReleaseA(i, c, t, &ns, bank));
+          }
+        }
+        bus.attach(nullptr);
+        EXPECT_EQ(plain, indexed) << what << " node " << i << " bank " << bank << " t " << t;
+      }
+}
+
+TEST(OverlapIndex, WindowOperationsAnswerAsWithoutIt) {
+  Scenes scenes(11);
+  for (int run = 0; run < 400; ++run) {
+    const std::string bus = workingBuses()[run % workingBuses().size()];
+    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
+    const auto platform = scenes.platform(bus, cores, banks);
+    Nodeset ns;
+    scenes.fill(ns, cores, banks);
+    OverlapIndex index(ns, banks);
+    const std::string what = "run " + std::to_string(run) + " " + bus;
+    std::vector<longint_t> windows = {0, scenes.time(), scenes.time(), ~0UL};
+    expectSameAnswers(*platform->bus, ns, index, banks, windows, what);
+
+    // Response times that change after the index was built, raised or lowered,
+    // between two questions with the same arguments.
+    Bus& model = *platform->bus;
+    const int n = static_cast<int>(ns.getSize());
+    for (int change = 0; change < 3; ++change) {
+      const int i = scenes.pick(0, n - 1), bank = scenes.pick(0, banks - 1);
+      const longint_t t = windows[scenes.pick(0, 3)];
+      model.attach(&index);
+      model.getInterference(i, t, &ns, bank);
+      const longint_t r = scenes.time();
+      ns.setResponseTime(scenes.pick(0, n - 1), r);
+      index.noteResponseTime(r);
+      const longint_t indexed = model.getInterference(i, t, &ns, bank);
+      model.attach(nullptr);
+      EXPECT_EQ(model.getInterference(i, t, &ns, bank), indexed) << what << " change " << change;
+    }
+    expectSameAnswers(model, ns, index, banks, windows, what + " after changes");
+  }
+}
+
+// The right-hand side of the response-time equation of node i at its own window.
+longint_t equation(TestPlatform& platform, Nodeset& ns, int i, int banks) {
+  const longint_t t = ns.getResponseTime(i);
+  longint_t bus = 0;
+  for (int bank = 0; bank < banks; ++bank) bus += platform.bus->getInterference(i, t, &ns, bank);
+  return ns.getProcDemand(i) + platform.core.getInterference(i, t, &ns, 0) + bus;
+}
+
+// A node whose equation a changed response time moves must be stale, under
+// what each model declares it reads.
+TEST(StaleNodes, ChangedResponseTimeMarksEveryNodeItMoves) {
+  Scenes scenes(23);
+  for (int run = 0; run < 3000; ++run) {
+    const std::string bus = workingBuses()[run % workingBuses().size()];
+    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
+    const auto platform = scenes.platform(bus, cores, banks);
+    Nodeset ns;
+    scenes.fill(ns, cores, banks);
+    const int n = static_cast<int>(ns.getSize());
+    StaleNodes stale(ns, platform->core, *platform->bus);
+    std::vector<longint_t> before(n);
+    for (int i = 0; i < n; ++i) {
+      before[i] = equation(*platform, ns, i, banks);
+      stale.computed(i);
+    }
+    const int k = scenes.pick(0, n - 1);
+    const longint_t old = ns.getResponseTime(k);
+    const longint_t r = scenes.pick(0, 1) == 0 ? scenes.time() : old + scenes.pick(1, 20);
+    ns.setResponseTime(k, r);
+    stale.changed(k, old, r);
+    for (int i = 0; i < n; ++i) {
+      if (equation(*platform, ns, i, banks) == before[i]) continue;
+      EXPECT_EQ(stale.next(i), static_cast<longint_t>(i))
+          << "run " << run << " " << bus << ": node " << k << " from " << old << " to " << r
+          << " moves node " << i;
+    }
+  }
+}
+
+}  // namespace
