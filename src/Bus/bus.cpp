@@ -88,13 +88,13 @@ Bus::CountsKey Bus::keyOf(int i, longint_t t, int bank, int delay) const {
   return {i, t, bank, delay, overlapIndex->generation()};
 }
 
-void Bus::countEveryCore(CoreAccesses accesses, int i, longint_t t, const Nodeset& nodeset,
-                         int bank) {
+const std::vector<longint_t>* Bus::countEveryCore(CoreAccesses accesses, int i, longint_t t,
+                                                  const Nodeset& nodeset, int bank) {
   const OverlapIndex* index = indexFor(nodeset, bank);
-  if (accesses != &Bus::computeA || index == nullptr) return;
+  if (accesses != &Bus::computeA || index == nullptr) return nullptr;
   const int delay = proc->getAccDelay();
   const CountsKey key = keyOf(i, t, bank, delay);
-  if (countsValid && countsKey == key) return;
+  if (countsValid && countsKey == key) return &counts;
   counts.assign(index->slots(), 0);
   const longint_t relI = nodeset.getReleaseDate(i);
   const longint_t end = t + relI;
@@ -102,6 +102,14 @@ void Bus::countEveryCore(CoreAccesses accesses, int i, longint_t t, const Nodese
     counts[e.slot] += entryAccesses(e, nodeset, relI, end, delay);
   countsKey = key;
   countsValid = true;
+  return &counts;
+}
+
+longint_t Bus::coreCount(CoreAccesses accesses, const std::vector<longint_t>* every, int i, int q,
+                         longint_t t, Nodeset* nodeset, int bank) {
+  if (every == nullptr) return (this->*accesses)(i, q, t, nodeset, bank);
+  const int slot = overlapIndex->slotOf(q);
+  return slot < 0 ? 0 : (*every)[slot];
 }
 
 longint_t Bus::computeA(int i, int c, longint_t t, Nodeset* nodeset, int bank) {
@@ -158,10 +166,10 @@ longint_t Bus::roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Node
                           int bank, longint_t cap) {
   // Every term is capped, so none needs counting under a cap of 0.
   if (cap == 0) return 0;
-  countEveryCore(accesses, i, t, *nodeset, bank);
+  const std::vector<longint_t>* every = countEveryCore(accesses, i, t, *nodeset, bank);
   const int acc = proc->getAccDelay();
   const auto term = [&](int q) {
-    return std::min(cycles(acc, (this->*accesses)(i, q, t, nodeset, bank)), cap);
+    return std::min(cycles(acc, coreCount(accesses, every, i, q, t, nodeset, bank)), cap);
   };
   longint_t sum = 0;
   for (int q : *proc->getCoresVec())
@@ -178,9 +186,10 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   const longint_t B = cycles(burst, S);
   const longint_t M = cycles(proc->getMemDelay(), S);
   const int c = nodeset->getAssignedTo(i);
-  const auto count = [&](int q) { return (this->*accesses)(i, q, t, nodeset, bank); };
+  const std::vector<longint_t>* every =
+      B != 0 ? countEveryCore(accesses, i, t, *nodeset, bank) : nullptr;
+  const auto count = [&](int q) { return coreCount(accesses, every, i, q, t, nodeset, bank); };
   const std::set<int>& cores = *proc->getCoresVec();
-  if (B != 0) countEveryCore(accesses, i, t, *nodeset, bank);
 
   // Every term but the Rx accesses of a Tx or real-core node is capped at B, so
   // none of them needs counting when B is 0.

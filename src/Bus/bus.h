@@ -106,10 +106,14 @@ class Bus : public Interference {
   // overlapAccesses of node k with its own dates and demand.
   static longint_t nodeAccesses(const Nodeset& ns, longint_t k, longint_t relI, longint_t end,
                                 int delay, int bank);
-  // With the index, computeA of every core at once from one walk of it, kept
-  // for the calls with the same arguments while no response time changes.
-  void countEveryCore(CoreAccesses accesses, int i, longint_t t, const Nodeset& nodeset,
-                      int bank);
+  // With the index and computeA asked for, computeA of every core list by slot
+  // from one walk of the index, kept while the arguments stay and no response
+  // time changes; else nullptr.
+  const std::vector<longint_t>* countEveryCore(CoreAccesses accesses, int i, longint_t t,
+                                               const Nodeset& nodeset, int bank);
+  // The accesses of core q: from those counts when there are some, else asked for.
+  longint_t coreCount(CoreAccesses accesses, const std::vector<longint_t>* every, int i, int q,
+                      longint_t t, Nodeset* nodeset, int bank);
   CountsKey keyOf(int i, longint_t t, int bank, int delay) const;
 
   const OverlapIndex* overlapIndex = nullptr;

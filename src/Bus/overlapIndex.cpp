@@ -12,20 +12,20 @@ OverlapIndex::OverlapIndex(const Nodeset& nodeset, int bankCount)
     firstCore = coreMap.begin()->first;
     slotOfCore.assign(coreMap.rbegin()->first - firstCore + 1, -1);
   }
-  const auto byRelease = [](const Entry& a, const Entry& b) { return a.release < b.release; };
   for (const auto& [core, entries] : coreMap) {
     const int slot = slots();
     slotOfCore[core - firstCore] = slot;
     slotLists.emplace_back(banks);
     slotDemand.emplace_back(banks, 0);
     for (int bank = 0; bank < banks; ++bank) {
-      std::vector<Entry>& list = slotLists[slot][bank];
+      Sorted& list = slotLists[slot][bank];
       // Ids past the set (left by an earlier build) name no node.
       for (longint_t k : entries)
         if (k < n) add(list, k, bank, slot);
-      for (const Entry& e : list) slotDemand[slot][bank] += e.demand;
-      lists[bank].insert(lists[bank].end(), list.begin(), list.end());
-      std::stable_sort(list.begin(), list.end(), byRelease);
+      for (const Entry& e : list.entries) slotDemand[slot][bank] += e.demand;
+      lists[bank].entries.insert(lists[bank].entries.end(), list.entries.begin(),
+                                 list.entries.end());
+      list.sort();
     }
   }
   for (longint_t k = 0; k < n; ++k) {
@@ -35,15 +35,22 @@ OverlapIndex::OverlapIndex(const Nodeset& nodeset, int bankCount)
     for (int bank = 0; bank < banks; ++bank) add(nodes[bank], k, bank, -1);
   }
   for (int bank = 0; bank < banks; ++bank) {
-    std::stable_sort(lists[bank].begin(), lists[bank].end(), byRelease);
-    std::stable_sort(nodes[bank].begin(), nodes[bank].end(), byRelease);
+    lists[bank].sort();
+    nodes[bank].sort();
   }
 }
 
-void OverlapIndex::add(std::vector<Entry>& entries, longint_t k, int bank, int slot) const {
+void OverlapIndex::Sorted::sort() {
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const Entry& a, const Entry& b) { return a.release < b.release; });
+  releases.clear();
+  for (const Entry& e : entries) releases.push_back(e.release);
+}
+
+void OverlapIndex::add(Sorted& list, longint_t k, int bank, int slot) const {
   const int node = static_cast<int>(k);
   const longint_t demand = ns.getMemDemandPerBank(node, bank);
-  if (demand != 0) entries.push_back({ns.getReleaseDate(node), demand, k, slot});
+  if (demand != 0) list.entries.push_back({ns.getReleaseDate(node), demand, k, slot});
 }
 
 bool OverlapIndex::covers(const Nodeset& nodeset, int bank) const {
@@ -60,15 +67,15 @@ int OverlapIndex::slotOf(int core) const {
   return at >= 0 && at < static_cast<long>(slotOfCore.size()) ? slotOfCore[at] : -1;
 }
 
-std::span<const OverlapIndex::Entry> OverlapIndex::near(const std::vector<Entry>& entries,
-                                                       longint_t relI, longint_t end) const {
+std::span<const OverlapIndex::Entry> OverlapIndex::near(const Sorted& list, longint_t relI,
+                                                       longint_t end) const {
   // An entry before from ends by relI, as relK + R(k) <= relK + bound <= relI
   // cannot wrap around; one from end on starts too late.
   const longint_t from = relI >= bound ? relI - bound + 1 : 0;
-  const auto before = [](const Entry& e, longint_t release) { return e.release < release; };
-  const auto lo = std::lower_bound(entries.begin(), entries.end(), from, before);
-  const auto hi = std::lower_bound(lo, entries.end(), end, before);
-  return {lo, hi};
+  const std::vector<longint_t>& rel = list.releases;
+  const auto lo = std::lower_bound(rel.begin(), rel.end(), from);
+  const auto hi = std::lower_bound(lo, rel.end(), end);
+  return {list.entries.data() + (lo - rel.begin()), static_cast<size_t>(hi - lo)};
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::listNear(int slot, int bank, longint_t relI,
@@ -88,7 +95,7 @@ std::span<const OverlapIndex::Entry> OverlapIndex::nodesNear(int bank, longint_t
 
 size_t OverlapIndex::listEntries(int core, int bank) const {
   const int slot = slotOf(core);
-  return slot < 0 ? 0 : slotLists[slot][bank].size();
+  return slot < 0 ? 0 : slotLists[slot][bank].entries.size();
 }
 
 longint_t OverlapIndex::listDemand(int core, int bank) const {

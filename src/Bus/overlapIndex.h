@@ -52,18 +52,24 @@ class OverlapIndex {
   const std::vector<longint_t>& memoryNodes() const { return withMemory; }
 
  private:
-  void add(std::vector<Entry>& entries, longint_t k, int bank, int slot) const;
-  std::span<const Entry> near(const std::vector<Entry>& entries, longint_t relI,
-                              longint_t end) const;
+  // Entries sorted by release date, with the dates apart for the searches.
+  struct Sorted {
+    std::vector<Entry> entries;
+    std::vector<longint_t> releases;
+    void sort();
+  };
+
+  void add(Sorted& list, longint_t k, int bank, int slot) const;
+  std::span<const Entry> near(const Sorted& list, longint_t relI, longint_t end) const;
 
   const Nodeset& ns;
   int banks;
   int firstCore = 0;
   std::vector<int> slotOfCore;  // by core - firstCore
-  std::vector<std::vector<std::vector<Entry>>> slotLists;  // per slot and bank
-  std::vector<std::vector<longint_t>> slotDemand;          // per slot and bank
-  std::vector<std::vector<Entry>> lists;                   // per bank
-  std::vector<std::vector<Entry>> nodes;                   // per bank
+  std::vector<std::vector<Sorted>> slotLists;  // per slot and bank
+  std::vector<std::vector<longint_t>> slotDemand;  // per slot and bank
+  std::vector<Sorted> lists;                      // per bank
+  std::vector<Sorted> nodes;                      // per bank
   longint_t bound = 0;  // at least every R(k)
   unsigned long notes = 0;
   std::vector<longint_t> withMemory;
