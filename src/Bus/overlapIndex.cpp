@@ -4,8 +4,37 @@
 
 #include "nodeset.h"
 
-OverlapIndex::OverlapIndex(const Nodeset& nodeset, int bankCount)
-    : ns(nodeset), banks(bankCount), lists(bankCount), nodes(bankCount) {
+// Entries sorted by release date, with the dates apart for the searches.
+struct OverlapIndex::Sorted {
+  std::vector<Entry> entries;
+  std::vector<longint_t> releases;
+
+  void add(const Nodeset& ns, longint_t k, int bank, int slot) {
+    const int node = static_cast<int>(k);
+    const longint_t demand = ns.getMemDemandPerBank(node, bank);
+    if (demand != 0) entries.push_back({ns.getReleaseDate(node), demand, k, slot});
+  }
+
+  void sort() {
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.release < b.release; });
+    for (const Entry& e : entries) releases.push_back(e.release);
+  }
+};
+
+struct OverlapIndex::Tables {
+  Tables(const Nodeset& ns, int banks);
+
+  int firstCore = 0;
+  std::vector<int> slotOfCore;                     // by core - firstCore
+  std::vector<std::vector<Sorted>> slotLists;      // per slot and bank
+  std::vector<std::vector<longint_t>> slotDemand;  // per slot and bank
+  std::vector<Sorted> lists;                       // per bank
+  std::vector<Sorted> nodes;                       // per bank
+  std::vector<longint_t> withMemory;
+};
+
+OverlapIndex::Tables::Tables(const Nodeset& ns, int banks) : lists(banks), nodes(banks) {
   const longint_t n = ns.getSize();
   const auto& coreMap = ns.getCoreMap();
   if (!coreMap.empty()) {
@@ -13,7 +42,7 @@ OverlapIndex::OverlapIndex(const Nodeset& nodeset, int bankCount)
     slotOfCore.assign(coreMap.rbegin()->first - firstCore + 1, -1);
   }
   for (const auto& [core, entries] : coreMap) {
-    const int slot = slots();
+    const int slot = static_cast<int>(slotLists.size());
     slotOfCore[core - firstCore] = slot;
     slotLists.emplace_back(banks);
     slotDemand.emplace_back(banks, 0);
@@ -21,7 +50,7 @@ OverlapIndex::OverlapIndex(const Nodeset& nodeset, int bankCount)
       Sorted& list = slotLists[slot][bank];
       // Ids past the set (left by an earlier build) name no node.
       for (longint_t k : entries)
-        if (k < n) add(list, k, bank, slot);
+        if (k < n) list.add(ns, k, bank, slot);
       for (const Entry& e : list.entries) slotDemand[slot][bank] += e.demand;
       lists[bank].entries.insert(lists[bank].entries.end(), list.entries.begin(),
                                  list.entries.end());
@@ -29,10 +58,8 @@ OverlapIndex::OverlapIndex(const Nodeset& nodeset, int bankCount)
     }
   }
   for (longint_t k = 0; k < n; ++k) {
-    const int node = static_cast<int>(k);
-    bound = std::max(bound, ns.getResponseTime(node));
-    if (ns.getMemDemand(node) != 0) withMemory.push_back(k);
-    for (int bank = 0; bank < banks; ++bank) add(nodes[bank], k, bank, -1);
+    if (ns.getMemDemand(static_cast<int>(k)) != 0) withMemory.push_back(k);
+    for (int bank = 0; bank < banks; ++bank) nodes[bank].add(ns, k, bank, -1);
   }
   for (int bank = 0; bank < banks; ++bank) {
     lists[bank].sort();
@@ -40,17 +67,18 @@ OverlapIndex::OverlapIndex(const Nodeset& nodeset, int bankCount)
   }
 }
 
-void OverlapIndex::Sorted::sort() {
-  std::stable_sort(entries.begin(), entries.end(),
-                   [](const Entry& a, const Entry& b) { return a.release < b.release; });
-  releases.clear();
-  for (const Entry& e : entries) releases.push_back(e.release);
-}
+OverlapIndex::OverlapIndex(const Nodeset& nodeset, int bankCount)
+    : ns(nodeset), banks(bankCount) {}
 
-void OverlapIndex::add(Sorted& list, longint_t k, int bank, int slot) const {
-  const int node = static_cast<int>(k);
-  const longint_t demand = ns.getMemDemandPerBank(node, bank);
-  if (demand != 0) list.entries.push_back({ns.getReleaseDate(node), demand, k, slot});
+OverlapIndex::~OverlapIndex() = default;
+
+const OverlapIndex::Tables& OverlapIndex::tables() const {
+  if (!built) {
+    built = std::make_unique<Tables>(ns, banks);
+    for (longint_t k = 0; k < ns.getSize(); ++k)
+      bound = std::max(bound, ns.getResponseTime(static_cast<int>(k)));
+  }
+  return *built;
 }
 
 bool OverlapIndex::covers(const Nodeset& nodeset, int bank) const {
@@ -63,9 +91,12 @@ void OverlapIndex::noteResponseTime(longint_t r) {
 }
 
 int OverlapIndex::slotOf(int core) const {
-  const long at = static_cast<long>(core) - firstCore;
-  return at >= 0 && at < static_cast<long>(slotOfCore.size()) ? slotOfCore[at] : -1;
+  const Tables& t = tables();
+  const long at = static_cast<long>(core) - t.firstCore;
+  return at >= 0 && at < static_cast<long>(t.slotOfCore.size()) ? t.slotOfCore[at] : -1;
 }
+
+int OverlapIndex::slots() const { return static_cast<int>(tables().slotLists.size()); }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::near(const Sorted& list, longint_t relI,
                                                        longint_t end) const {
@@ -80,25 +111,27 @@ std::span<const OverlapIndex::Entry> OverlapIndex::near(const Sorted& list, long
 
 std::span<const OverlapIndex::Entry> OverlapIndex::listNear(int slot, int bank, longint_t relI,
                                                            longint_t end) const {
-  return near(slotLists[slot][bank], relI, end);
+  return near(tables().slotLists[slot][bank], relI, end);
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::listsNear(int bank, longint_t relI,
                                                             longint_t end) const {
-  return near(lists[bank], relI, end);
+  return near(tables().lists[bank], relI, end);
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::nodesNear(int bank, longint_t relI,
                                                             longint_t end) const {
-  return near(nodes[bank], relI, end);
+  return near(tables().nodes[bank], relI, end);
 }
 
 size_t OverlapIndex::listEntries(int core, int bank) const {
   const int slot = slotOf(core);
-  return slot < 0 ? 0 : slotLists[slot][bank].entries.size();
+  return slot < 0 ? 0 : tables().slotLists[slot][bank].entries.size();
 }
 
 longint_t OverlapIndex::listDemand(int core, int bank) const {
   const int slot = slotOf(core);
-  return slot < 0 ? 0 : slotDemand[slot][bank];
+  return slot < 0 ? 0 : tables().slotDemand[slot][bank];
 }
+
+const std::vector<longint_t>& OverlapIndex::memoryNodes() const { return tables().withMemory; }

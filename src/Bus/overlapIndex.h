@@ -1,6 +1,7 @@
 #ifndef TOLLBRIG_OVERLAPINDEX_H
 #define TOLLBRIG_OVERLAPINDEX_H
 
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -14,7 +15,8 @@ class Nodeset;
 // there. So per bank, the entries of each core list, of all core lists
 // together, and the nodes with a demand on the bank are kept sorted by release
 // date; with a bound on the response times, one range of each holds every
-// entry that can touch a window.
+// entry that can touch a window. The tables are built on the first question,
+// so a model that asks none costs nothing.
 //
 // Release dates must not change while an index is in use, and every new
 // response time must be reported with noteResponseTime.
@@ -28,6 +30,7 @@ class OverlapIndex {
   };
 
   OverlapIndex(const Nodeset& ns, int banks);
+  ~OverlapIndex();
 
   // Whether the index answers for this node set and bank.
   bool covers(const Nodeset& nodeset, int bank) const;
@@ -37,7 +40,7 @@ class OverlapIndex {
 
   // The slot of core c's list, -1 when the core has none; slots run from 0 to slots() - 1.
   int slotOf(int core) const;
-  int slots() const { return static_cast<int>(slotDemand.size()); }
+  int slots() const;
 
   // Entries of the list in the slot, and of all core lists, with a demand on
   // the bank that may touch the window.
@@ -49,30 +52,20 @@ class OverlapIndex {
   size_t listEntries(int core, int bank) const;
   longint_t listDemand(int core, int bank) const;
   // Nodes with a memory demand.
-  const std::vector<longint_t>& memoryNodes() const { return withMemory; }
+  const std::vector<longint_t>& memoryNodes() const;
 
  private:
-  // Entries sorted by release date, with the dates apart for the searches.
-  struct Sorted {
-    std::vector<Entry> entries;
-    std::vector<longint_t> releases;
-    void sort();
-  };
+  struct Sorted;
+  struct Tables;
 
-  void add(Sorted& list, longint_t k, int bank, int slot) const;
+  const Tables& tables() const;
   std::span<const Entry> near(const Sorted& list, longint_t relI, longint_t end) const;
 
   const Nodeset& ns;
   int banks;
-  int firstCore = 0;
-  std::vector<int> slotOfCore;  // by core - firstCore
-  std::vector<std::vector<Sorted>> slotLists;  // per slot and bank
-  std::vector<std::vector<longint_t>> slotDemand;  // per slot and bank
-  std::vector<Sorted> lists;                      // per bank
-  std::vector<Sorted> nodes;                      // per bank
-  longint_t bound = 0;  // at least every R(k)
+  mutable std::unique_ptr<Tables> built;
+  mutable longint_t bound = 0;  // at least every R(k), once built
   unsigned long notes = 0;
-  std::vector<longint_t> withMemory;
 };
 
 #endif

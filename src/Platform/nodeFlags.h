@@ -20,7 +20,8 @@ class NodeFlags {
   // The first index from i on in the set; n when there is none.
   longint_t next(longint_t i) const {
     for (longint_t w = i / 64; w < words.size(); ++w) {
-      const std::uint64_t bits = w == i / 64 ? words[w] & (~std::uint64_t{0} << (i % 64)) : words[w];
+      std::uint64_t bits = words[w];
+      if (w == i / 64) bits &= ~std::uint64_t{0} << (i % 64);
       if (bits != 0) {
         const longint_t found = w * 64 + std::countr_zero(bits);
         return found < n ? found : n;

@@ -34,7 +34,9 @@ std::uint64_t hashOf(const std::vector<longint_t>& values, std::uint64_t h) {
 // Hash of entry i holding v, in the vector the salt stands for.
 const std::uint64_t responseSalt = 0x9e3779b97f4a7c15ULL;
 const std::uint64_t prevSalt = 0xc2b2ae3d27d4eb4fULL;
-std::uint64_t entryHash(longint_t i, longint_t v, std::uint64_t salt) { return mix(mix(i ^ salt) + v); }
+std::uint64_t entryHash(longint_t i, longint_t v, std::uint64_t salt) {
+  return mix(mix(i ^ salt) + v);
+}
 
 void failWith(const std::string& message) {
   std::cout.flush();

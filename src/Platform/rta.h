@@ -28,9 +28,11 @@ class ResponseTimeAnalysis : public Analysis {
   struct Settling;
 
   // One pass of the response-time equation over all nodes, in place; true
-  // when some response time changed.
+  // when some response time changed. While the response times settle, the
+  // nodes that are not stale are skipped, as they would keep their values.
   bool responseTimePass();
   longint_t responseTime(longint_t i) const;
+  // Sets R(i) and keeps what the settling tracks up to date.
   void store(longint_t i, longint_t r);
   std::vector<longint_t> startResponseTimes();
   int settleResponseTimes(int& passes);

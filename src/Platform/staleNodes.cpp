@@ -11,10 +11,11 @@ StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
       core(coreModel),
       bus(busModel),
       reads(std::max(coreModel.reads(), busModel.reads())),
-      stale(nodeset.getSize()),
-      byRelease(nodeset.getSize()),
-      byPriority(nodeset.getSize()) {
+      stale(nodeset.getSize()) {
   stale.setAll();
+  if (reads != Interference::Reads::Overlapping) return;
+  byRelease.resize(ns.getSize());
+  byPriority.resize(ns.getSize());
   std::iota(byRelease.begin(), byRelease.end(), 0);
   std::iota(byPriority.begin(), byPriority.end(), 0);
   const auto release = [this](longint_t k) { return ns.getReleaseDate(static_cast<int>(k)); };
