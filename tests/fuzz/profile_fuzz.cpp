@@ -1,7 +1,9 @@
 // Profiles in both forms: the input is the YAML form of trace t on processor
-// Y and the text form of trace t on processor D.
+// Y and the text form of trace t on processor D, which the generator's base
+// bound reads too.
 #include <set>
 
+#include "Platform/processor.h"
 #include "documentCache.h"
 #include "fuzzSupport.h"
 #include "globals.h"
@@ -27,5 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   DocumentCache::clear();
   readReportingFaults([] { readProfile("Y"); });
   readReportingFaults([] { readProfile("D"); });
+  Traceset traces;
+  Processor proc;
+  longint_t wcet = 0;
+  traces.getBaseWCET("D", "t", -3, wcet, proc);
   return 0;
 }
