@@ -425,6 +425,32 @@ TEST(Marrowick, SearchesEveryArchitectureAndWritesItsSummary) {
       });
 }
 
+// "-o" naming the "-ts" file: every definition and every search step still
+// analyses the node set as the run found it, not an earlier result.
+TEST(BothPrograms, AnOutputFileThatIsTheNodeSetFileChangesNoResult) {
+  const std::string twoArchs =
+      " -arch " + data + "/arch/fast.yaml -arch " + data + "/arch/slow.yaml";
+  const struct {
+    const char* program;
+    std::string out;
+  } cases[] = {
+      {TOLLBRIG_BIN, verdict("pair", "fast", true) + verdict("pair", "slow", false)},
+      {MARROWICK_BIN,
+       searchResult("E0: opt", "60", "PerfectBus") + searchResult("E2: 1-P", "120", "BusRR")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program);
+    const ScratchDir scratch;
+    const std::string nodeset = scratch.write("pair.yaml", readFile(data + "/nodesets/pair.yaml"));
+    const ProgramRun run = runProgram(c.program, "-silent -ts " + nodeset + " -o " + nodeset +
+                                                     " -profiles " + data + "/profiles" + twoArchs);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(readFile(nodeset), pairResult(60, 40, false));
+  }
+}
+
 TEST(BothPrograms, ReportFaultyInputAndFail) {
   const std::string processorFailed = "Error: initialization of processor failed.\n" + failed;
   const std::string tasksetFailed = "Error: initialization of taskset failed.\n" + failed;
