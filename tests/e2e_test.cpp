@@ -425,6 +425,40 @@ TEST(Marrowick, SearchesEveryArchitectureAndWritesItsSummary) {
       });
 }
 
+TEST(BothPrograms, OutputFileNamingTheNodeSetFileIsNotReadBack) {
+  // Were the result of the first definition read as the node set of the
+  // second, b would start at 40 on fast, and the search on slow would start
+  // from deadlines scaled by 0.
+  const struct {
+    const char* name;
+    const char* program;
+    const char* archs;
+    std::string out;
+    std::string result;
+  } cases[] = {
+      {"Tollbrig", TOLLBRIG_BIN, "slow fast",
+       verdict("pair", "slow", false) + verdict("pair", "fast", true), pairResult(60, 10, true)},
+      {"Marrowick", MARROWICK_BIN, "fast slow",
+       searchResult("E0: opt", "60", "PerfectBus") + searchResult("E2: 1-P", "120", "BusRR"),
+       pairResult(60, 40, false)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ScratchDir scratch;
+    const std::string nodeset = scratch.write("pair.yaml", readFile(data + "/nodesets/pair.yaml"));
+    std::string archs;
+    std::istringstream names(c.archs);
+    for (std::string name; names >> name;) archs += " -arch " + data + "/arch/" + name + ".yaml";
+    const ProgramRun run = runProgram(c.program, "-silent -ts " + nodeset + archs +
+                                                     " -profiles " + data + "/profiles -o " +
+                                                     nodeset);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(readFile(nodeset), c.result);
+  }
+}
+
 TEST(BothPrograms, ReportFaultyInputAndFail) {
   const std::string processorFailed = "Error: initialization of processor failed.\n" + failed;
   const std::string tasksetFailed = "Error: initialization of taskset failed.\n" + failed;
