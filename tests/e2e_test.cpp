@@ -495,6 +495,18 @@ TEST(BothPrograms, ReportFaultyInputAndFail) {
        "Invalid memory parameters for 'Cache': number of sets 0 is below 1\nError: invalid "
        "processor definition '{data}/arch/badCache.yaml': cannot build 'MemoryDATA'\n" +
            processorFailed},
+      {"architecture value of the wrong type", "pair", "wrongType", "",
+       "Error: invalid processor definition '{data}/arch/wrongType.yaml': 'memDelay' is not an "
+       "int (line 3, column 11)\n" +
+           processorFailed},
+      {"clusters that are not a sequence", "pair", "badClusters", "",
+       "Error: invalid processor definition '{data}/arch/badClusters.yaml': 'clusters' is not a "
+       "sequence (line 9, column 11)\n" +
+           processorFailed},
+      {"text layout cut short", "pair", "textCut", "",
+       "Error: invalid processor definition '{data}/arch/textCut.yaml': the text layout ends "
+       "before the bus model name\n" +
+           processorFailed},
       {"negative delay in the architecture file", "pair", "negativeDelay", "",
        "Error: invalid value for 'burstDelay': -16\n" + processorFailed},
       {"negative delay on the command line", "pair", "fast", "-memDelay -3",
@@ -510,6 +522,8 @@ TEST(BothPrograms, ReportFaultyInputAndFail) {
        "Error: invalid node-set file '{data}/nodesets/missingCores.yaml': missing key "
        "'numOfCores'\n" +
            processorFailed},
+      {"negative numOfCores", "negativeCores", "fast", "",
+       "Error: invalid value for 'numOfCores': -2\n" + processorFailed},
       {"node without release", "missingRelease", "fast", "",
        red("yaml-cpp: error at line 4, column 3: Missing release in node a") + tasksetFailed},
       {"node without assignedTo", "missingAssignedTo", "fast", "",
@@ -524,6 +538,12 @@ TEST(BothPrograms, ReportFaultyInputAndFail) {
       {"unknown edge end", "unknownEdge", "fast", "",
        red("yaml-cpp: error at line 7, column 21: Unknown element ghost in edge e") +
            tasksetFailed},
+      {"graph layout with Rx elements", "graphRx", "fast", "",
+       red("yaml-cpp: error at line 8, column 3: RxAccesses entries are not supported in the "
+           "newFormat layout") +
+           tasksetFailed},
+      {"graph layout with -cw", "graph", "fast", "-cw",
+       red("The option -cw is not supported with the newFormat layout") + tasksetFailed},
       {"duplicate element name", "duplicate", "fast", "",
        red("yaml-cpp: error at line 6, column 3: Duplicate element name a") + tasksetFailed},
       {"missing profile", "missingProfile", "fast", "",
