@@ -425,6 +425,31 @@ TEST(Marrowick, SearchesEveryArchitectureAndWritesItsSummary) {
       });
 }
 
+TEST(BothPrograms, RunOnTheShippedExample) {
+  const std::string examples = std::string(TEST_DATA_DIR) + "/../../examples";
+  const std::string inputs = " -arch " + examples + "/quad.yaml -profiles " + examples + "/profiles";
+  const ScratchDir scratch;
+  const struct {
+    const char* program;
+    std::string words;
+    std::string out;
+  } cases[] = {
+      {TOLLBRIG_BIN, "-ts " + examples + "/camera.yaml", verdict("camera", "quad", true)},
+      {TOLLBRIG_BIN, "-ts " + examples + "/camera-graph.yaml",
+       verdict("camera-graph", "quad", true)},
+      {MARROWICK_BIN, "-ts " + examples + "/camera.yaml",
+       searchResult("E2: 1-P", "60000", "BusVesk")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.words);
+    const ProgramRun run = runProgram(
+        c.program, "-silent " + c.words + inputs + " -o " + scratch.path("out.yaml"));
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+  }
+}
+
 TEST(BothPrograms, OutputFileNamingTheNodeSetFileIsNotReadBack) {
   // Were the result of the first definition read as the node set of the
   // second, b would start at 40 on fast, and the search on slow would start
