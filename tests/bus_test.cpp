@@ -1,4 +1,5 @@
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -267,6 +268,11 @@ TEST(BusModels, PessimisticFactorsCountThePseudoCores) {
   EXPECT_EQ(rr.getInterference(0, 10, &ns, 0), 5u * 2 * 7);
   EXPECT_EQ(vesk.getInterference(0, 10, &ns, 0), 2u * (6 + 1 - 1 + 2) * 5);
   EXPECT_EQ(vesk.getInterference(1, 10, &ns, 0), 2u * (5 + 3));
+
+  // The Rx node's two delays are summed in int: past INT_MAX the sum wraps to INT_MIN.
+  proc->setBurstDelay(std::numeric_limits<int>::max());
+  proc->setMemDelay(1);
+  EXPECT_EQ(vesk.getInterference(1, 10, &ns, 0), 2u * (0ul - (1ul << 31)));
 }
 
 TEST(BusModels, RoundRobinFamily) {
