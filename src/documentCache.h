@@ -45,7 +45,7 @@ const T& DocumentCache::derived(const std::string& path, const std::string& vari
     auto value = std::make_shared<const T>(build(view(path)));
     it = values.emplace(std::move(key), std::move(value)).first;
   }
-  return *std::static_pointer_cast<const T>(it->second);
+  return *static_cast<const T*>(it->second.get());
 }
 
 #endif
