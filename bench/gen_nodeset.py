@@ -6,9 +6,10 @@ computing nodes on 16 cores with Rx and Tx elements, dependencies, accesses
 and network-on-chip transfers) and profiles/<processor>/ with one profile per
 trace, half of them in the YAML form and half in the text form.
 
-The graph is built in layers of one node per core: every node depends on one
-or two nodes of the layer before, so the dependency chains are N / 16 deep.
-The output is the same for the same arguments (fixed seed).
+The nodes form jobs of --depth stages, each stage on the next core: a stage
+depends on the one before and now and then on a stage of the previous job; a
+first stage waits for an Rx element. Jobs are spread over --levels priority
+levels ("order"). The output is the same for the same arguments (fixed seed).
 """
 
 import argparse
@@ -85,11 +86,9 @@ def write_nodeset(out_dir, nodes, deadline, depth, order, rng):
         else:
             deps = [rx_name(job % rx_count)]
         lines.append("    deps: [" + ", ".join(deps) + "]")
-        targets = [k + CORES + rng.randrange(CORES)] if k + 2 * CORES <= nodes else []
-        if targets:
-            lines.append("    accessTo: [" +
-                         ", ".join(f"[{name(t)}, {rng.randrange(8, 200)}]" for t in targets) +
-                         "]")
+        if k + 2 * CORES <= nodes:
+            target = k + CORES + rng.randrange(CORES)
+            lines.append(f"    accessTo: [[{name(target)}, {rng.randrange(8, 200)}]]")
         if k % 25 == 0:
             lines.append(f"    nocAccess: [[{rx_name(rng.randrange(rx_count))}, "
                          f"{rng.randrange(8, 64)}, {rng.randrange(100, 400)}]]")
