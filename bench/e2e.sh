@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Times Tollbrig and Marrowick as whole processes on generated node sets and
-# reports wall time, peak resident memory and the Marrowick/Tollbrig ratio.
+# reports wall and CPU time, peak resident memory and the Marrowick/Tollbrig ratio.
 #
 #   bash bench/e2e.sh [-b BUILD_DIR] [-w WORK_DIR] [-r RUNS] [-B BUS] [SIZES...]
 #
