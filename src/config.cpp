@@ -540,9 +540,13 @@ class TextTokens {
 
   int number(const std::string& what) {
     const std::string token = word(what);
+    const char* first = token.data();
+    const char* last = first + token.size();
+    // A plus sign before the digits is allowed, as in any decimal int.
+    if (token.size() > 1 && token[0] == '+' && token[1] != '-') ++first;
     int value = 0;
-    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-    if (error != std::errc() || end != token.data() + token.size())
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last)
       throw InputError("'" + token + "' is not an int for " + what);
     return value;
   }

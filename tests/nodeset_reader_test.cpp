@@ -119,6 +119,21 @@ TEST_F(NodesetReaderTest, AccessVolumesSumPerBankAndNoCEntriesMerge) {
   }
 }
 
+TEST_F(NodesetReaderTest, WithWritePhasesTheNoCEntriesBelongToTheWritePhase) {
+  Access::cw(config) = true;
+  ASSERT_EQ(read(nodesetDir + "banks.yaml"), 0);
+  // a, write-a, b, write-b, c, write-c, r, t, then the companion of write-a.
+  ASSERT_EQ(ns.getSize(), 9u);
+  EXPECT_EQ(ns.getTaskName(8), "noc_write-a");
+  EXPECT_EQ(ns.getNoCAccessPerBank(0, rxCoreId), (std::pair<longint_t, longint_t>{0, 0}));
+  EXPECT_EQ(ns.getNoCAccessPerBank(1, rxCoreId), (std::pair<longint_t, longint_t>{150, 16}));
+  EXPECT_EQ(ns.getVecMemDemand(0), Banks{});
+  EXPECT_EQ(ns.getVecMemDemand(1), (Banks{{1, 15}, {0, 1}}));
+  // Names in "accessTo" stand for the compute phase: a's bank 0 for t.
+  EXPECT_EQ(ns.getVecMemDemand(7), (Banks{{0, 3}}));
+  EXPECT_EQ(ns.getDepsVector(2), (Deps{1, 8}));
+}
+
 TEST_F(NodesetReaderTest, OrderKeepsOnlyItsLow32Bits) {
   ASSERT_EQ(read(nodesetDir + "banks.yaml"), 0);
   EXPECT_EQ(ns.getPriority(0), 1);
