@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <initializer_list>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -540,9 +541,13 @@ class TextTokens {
 
   int number(const std::string& what) {
     const std::string token = word(what);
+    const char* first = token.data();
+    const char* last = first + token.size();
+    // A plus sign before the digits is allowed, as in any decimal int.
+    if (token.size() > 1 && token[0] == '+' && token[1] != '-') ++first;
     int value = 0;
-    const auto [end, error] = std::from_chars(token.data(), token.data() + token.size(), value);
-    if (error != std::errc() || end != token.data() + token.size())
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last)
       throw InputError("'" + token + "' is not an int for " + what);
     return value;
   }
@@ -1164,6 +1169,26 @@ class GraphLayoutReader {
   std::map<std::string, int> index;
 };
 
+// The node set that read(document, nodeset) builds from the file at path. It
+// depends only on the file and on the reader options named by variant, so it
+// is built once per run and copied for every later read (the period search
+// reads the file at each of its steps).
+template <typename Read>
+void readOnce(Nodeset& ns, const std::string& path, const std::string& variant, Read read) {
+  ns = DocumentCache::derived<Nodeset>(path, variant, [&](const YAML::Node& doc) {
+    Nodeset built;
+    read(doc, built);
+    return built;
+  });
+}
+
+// A reader variant: the layout and the option flags that shape its node set.
+std::string readerVariant(const std::string& layout, std::initializer_list<bool> flags) {
+  std::string variant = layout + ":";
+  for (const bool flag : flags) variant += flag ? '1' : '0';
+  return variant;
+}
+
 }  // namespace
 
 int Config::initNodeSet(Nodeset& ns) {
@@ -1184,14 +1209,19 @@ int Config::readYAMLNodeSet(Nodeset& ns) {
     return readGraphYAMLNodeSet(ns);
   }
   fileName = nodesetName(tasksetFileName);
-  DefaultLayoutReader(doc, cw, singleBank).read(ns, fileName);
+  readOnce(ns, tasksetFileName, readerVariant("default", {cw, singleBank}),
+           [this](const YAML::Node& document, Nodeset& built) {
+             DefaultLayoutReader(document, cw, singleBank).read(built, fileName);
+           });
   return 0;
 }
 
 int Config::readGraphYAMLNodeSet(Nodeset& ns) {
-  const YAML::Node& doc = DocumentCache::view(tasksetFileName);
   fileName = nodesetName(tasksetFileName);
-  GraphLayoutReader(doc, cw, singleBank).read(ns, fileName, useVirtualDeps);
+  readOnce(ns, tasksetFileName, readerVariant("graph", {cw, singleBank, useVirtualDeps}),
+           [this](const YAML::Node& document, Nodeset& built) {
+             GraphLayoutReader(document, cw, singleBank).read(built, fileName, useVirtualDeps);
+           });
   return 0;
 }
 

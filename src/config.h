@@ -53,6 +53,7 @@ class Config {
 
   bool isSingleAnalysis() const { return singleAnalysis; }
   int getProcessorDefs() const { return processorDefs; }
+  std::string getArchFile(int i) const { return archFiles[i]; }
   void setProcessorDefs(int n) { processorDefs = n; }
   bool isPeriodAnalysis() const { return periodAnalysis; }
   std::string getOutFile() const { return outFile; }

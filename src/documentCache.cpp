@@ -5,6 +5,11 @@ std::map<std::string, YAML::Node>& DocumentCache::documents() {
   return cache;
 }
 
+std::map<DocumentCache::DerivedKey, std::shared_ptr<const void>>& DocumentCache::derivedValues() {
+  static std::map<DerivedKey, std::shared_ptr<const void>> values;
+  return values;
+}
+
 const YAML::Node& DocumentCache::view(const std::string& path) {
   auto& cache = documents();
   auto it = cache.find(path);
@@ -14,4 +19,7 @@ const YAML::Node& DocumentCache::view(const std::string& path) {
 
 YAML::Node DocumentCache::copy(const std::string& path) { return YAML::Clone(view(path)); }
 
-void DocumentCache::clear() { documents().clear(); }
+void DocumentCache::clear() {
+  derivedValues().clear();
+  documents().clear();
+}

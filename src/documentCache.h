@@ -2,7 +2,9 @@
 #define TOLLBRIG_DOCUMENTCACHE_H
 
 #include <map>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include <yaml-cpp/yaml.h>
 
@@ -18,11 +20,32 @@ class DocumentCache {
   static const YAML::Node& view(const std::string& path);
   // An independent deep copy that the caller may change.
   static YAML::Node copy(const std::string& path);
-  // Forgets every document (tests).
+  // What build(document) makes of the document at path, kept with the
+  // document: build runs on the first request for this path and variant only.
+  // A variant names one kind of value T and the options it was built with.
+  // An exception from build propagates and nothing is kept for it.
+  template <typename T, typename Build>
+  static const T& derived(const std::string& path, const std::string& variant, Build build);
+  // Forgets every document and everything derived from them (tests).
   static void clear();
 
  private:
+  using DerivedKey = std::pair<std::string, std::string>;
+
   static std::map<std::string, YAML::Node>& documents();
+  static std::map<DerivedKey, std::shared_ptr<const void>>& derivedValues();
 };
+
+template <typename T, typename Build>
+const T& DocumentCache::derived(const std::string& path, const std::string& variant, Build build) {
+  auto& values = derivedValues();
+  DerivedKey key{path, variant};
+  auto it = values.find(key);
+  if (it == values.end()) {
+    auto value = std::make_shared<const T>(build(view(path)));
+    it = values.emplace(std::move(key), std::move(value)).first;
+  }
+  return *static_cast<const T*>(it->second.get());
+}
 
 #endif

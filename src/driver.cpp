@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <new>
 
 #include "config.h"
 
@@ -28,6 +29,8 @@ namespace {
 std::string currentExceptionText() {
   try {
     throw;
+  } catch (const std::bad_alloc&) {
+    return "out of memory";
   } catch (const std::exception& e) {
     return e.what();
   } catch (...) {
@@ -42,7 +45,8 @@ int analyseDefinition(const Config& config, int i, const std::function<int()>& a
     return analyse();
   } catch (...) {
     return fail("Error: " + currentExceptionText() + " (node set '" + config.getTasksetFileName() +
-                "', architecture definition " + std::to_string(i + 1) + ")");
+                "', architecture definition " + std::to_string(i + 1) + " '" +
+                config.getArchFile(i) + "')");
   }
 }
 

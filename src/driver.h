@@ -16,8 +16,8 @@ std::optional<int> startUp(Config& config, int argc, char** argv);
 int fail(const std::string& message);
 
 // Runs the analysis of architecture definition i. An exception that escapes it
-// is reported as one "Error: " line that names the node set and the definition,
-// and the definition fails.
+// is reported as one "Error: " line that names the node set and the definition
+// with its architecture file, and the definition fails.
 int analyseDefinition(const Config& config, int i, const std::function<int()>& analyse);
 
 // The report of an exception that escaped everything else; returns 1.

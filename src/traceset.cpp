@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
 
 #include "Platform/core.h"
 #include "Platform/dram.h"
@@ -58,6 +59,32 @@ int readFigures(Traceset& traces, const std::string& processorName, const std::s
                 TraceFigures& f) {
   return traces.readTraceParameter(processorName, trace, f.procDemand, f.memDemand,
                                    f.writeAccesses, f.UCBData, f.ECBData, f.UCBInstr, f.ECBInstr);
+}
+
+// The scalar figures of a profile, the part that node demands take.
+struct Demands {
+  longint_t procDemand = 0;
+  longint_t memDemand = 0;
+  longint_t writeAccesses = 0;
+};
+
+// The demands of every profile read so far in this run, by its path without
+// extension. Like the YAML inputs (documentCache.h), a profile is read once
+// per run, however many nodes and search steps name its trace; a profile that
+// cannot be read is not kept, so each attempt reports it.
+int readDemands(Traceset& traces, const std::string& processorName, const std::string& trace,
+                Demands& demands) {
+  static std::map<std::string, Demands> known;
+  const std::string key = profilePath(processorName, trace, "");
+  if (const auto it = known.find(key); it != known.end()) {
+    demands = it->second;
+    return 0;
+  }
+  TraceFigures f;
+  if (readFigures(traces, processorName, trace, f) != 0) return 1;
+  demands = {f.procDemand, f.memDemand, f.writeAccesses};
+  known.emplace(key, demands);
+  return 0;
 }
 
 }  // namespace
@@ -169,8 +196,8 @@ int Traceset::setNodesetParameter(Processor& p, Nodeset& ns) {
     ns.addTransactionsPerBank(i, bank, 0);
     if (ns.isEmpty(i)) continue;
     for (const std::string& trace : ns.getTraceVector(i)) {
-      TraceFigures f;
-      if (readFigures(*this, processorName, trace, f) != 0) return 1;
+      Demands f;
+      if (readDemands(*this, processorName, trace, f) != 0) return 1;
       ns.setProcDemand(i, std::max(ns.getProcDemand(i), f.procDemand));
       ns.setMemDemand(i, std::max(ns.getMemDemand(i), f.memDemand));
       ns.addMemDemandPerBank(i, bank, f.memDemand);

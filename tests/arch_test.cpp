@@ -208,6 +208,16 @@ TEST_F(ArchTest, PerfectBusReplacesTheFileModelInBothLayouts) {
   }
 }
 
+TEST_F(ArchTest, TextLayoutNumbersMayCarryAPlusSign) {
+  ScratchDir dir;
+  ASSERT_EQ(assemble(dir.write("signed.txt",
+                               "n P c +3 b BusRR MemoryUnified Cache +32 8 +1 m +7 a 0 b 1\n")),
+            0);
+  EXPECT_EQ(cores(), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(proc.getMemDelay(), 7);
+  EXPECT_EQ(static_cast<Cache*>(proc.getLocalMemoryInstr())->getGeometry().getLineSize(), 32);
+}
+
 TEST_F(ArchTest, EmptyArchWordBuildsTheSampleProcessor) {
   Access::busName(config) = "BusFP";
   Access::perfectBus(config) = true;
@@ -292,6 +302,11 @@ TEST_F(ArchTest, EveryFaultOfAnArchitectureFileEndsInOneLineNamingIt) {
        fail + "cluster 0 is not a sequence of core ids (line 9, column 8)\n"},
       {"core id not an int", yaml + bus + unified + "clusters:\n  - 0: [1]\n  - 1: [x]\n",
        fail + "a core id of cluster 1 is not an int (line 10, column 9)\n"},
+      {"empty file", "\n", fail + "the text layout ends before the processor name\n"},
+      {"text sign without digits", "name P\ncores +\n",
+       fail + "'+' is not an int for the number of cores\n"},
+      {"text two signs", "name P\ncores +-4\n",
+       fail + "'+-4' is not an int for the number of cores\n"},
       {"text ends early", "name P\ncores 4\n",
        fail + "the text layout ends before the bus model name\n"},
       {"text non-number", "name P\ncores four\n",

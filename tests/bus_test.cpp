@@ -1,4 +1,5 @@
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -130,6 +131,7 @@ TEST(BusWindow, AccessesOfOneNodeInTheWindow) {
       {"starts just before the window end", 149, 10, 9, 10, 1},
       {"equal release dates use the window end", 100, 10, 9, 10, 5},
       {"length not clipped to the window", 80, 1000, 200, 10, 98},
+      {"end of a response time that wraps past 2^64", 80, ~0ul, 9, 10, 0},
       {"capped at the accesses on the bank", 100, 50, 2, 10, 2},
       {"no accesses on the bank", 120, 500, 0, 10, 0},
       {"access delay 0", 120, 500, 9, 0, 0},
@@ -145,6 +147,33 @@ TEST(BusWindow, AccessesOfOneNodeInTheWindow) {
     EXPECT_EQ(bus.windowAccesses(0, 1, 50, &ns, 0), c.expected);
     EXPECT_EQ(bus.computeNoReleaseA(0, 1, 50, &ns, 0), c.accesses);
   }
+}
+
+TEST(BusWindow, QuotientsInSinglePrecisionOnWrappingWindows) {
+  // Node 0 on core 0 is analysed; node 1 on core 1 holds 2^25 accesses.
+  const longint_t many = 1ul << 25;
+  const struct {
+    const char* name;
+    longint_t relI, t, relK, respK;
+    longint_t expected;
+  } cases[] = {
+      {"length 2^24 + 1 is 2^24 as a float", 0, 16777217, 0, 1, 16777216},
+      {"window end wraps past 2^64 before node k starts", 100, ~0ul - 49, 60, 10, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Nodeset ns = build({{0, c.relI, 0, {}, {}}, {1, c.relK, c.respK, {{0, many}}, {}}});
+    auto proc = makeProcessor(with([](Platform& p) { p.accDelay = 1; }));
+    PerfectBus bus(proc.get());
+    EXPECT_EQ(bus.computeA(0, 1, c.t, &ns, 0), c.expected);
+  }
+
+  // x = float(2^24 + 1) - 1 x 1 is 2^24 - 1 in single precision (2^24 in double):
+  // that many whole periods of length 1, one access each.
+  Nodeset ns = build({{0, 0, 0, {}, {}}, {1, 0, 0, {}, {}, 0, 1, 1}});
+  auto proc = makeProcessor(with([](Platform& p) { p.memDelay = 1; }));
+  PerfectBus bus(proc.get());
+  EXPECT_EQ(bus.computeL(0, 1, 16777217, &ns, 0), 16777215u);
 }
 
 TEST(BusWindow, CoreSumsAndOwnTransactions) {
@@ -239,6 +268,11 @@ TEST(BusModels, PessimisticFactorsCountThePseudoCores) {
   EXPECT_EQ(rr.getInterference(0, 10, &ns, 0), 5u * 2 * 7);
   EXPECT_EQ(vesk.getInterference(0, 10, &ns, 0), 2u * (6 + 1 - 1 + 2) * 5);
   EXPECT_EQ(vesk.getInterference(1, 10, &ns, 0), 2u * (5 + 3));
+
+  // The Rx node's two delays are summed in int: past INT_MAX the sum wraps to INT_MIN.
+  proc->setBurstDelay(std::numeric_limits<int>::max());
+  proc->setMemDelay(1);
+  EXPECT_EQ(vesk.getInterference(1, 10, &ns, 0), 2u * (0ul - (1ul << 31)));
 }
 
 TEST(BusModels, RoundRobinFamily) {

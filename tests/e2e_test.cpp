@@ -425,6 +425,65 @@ TEST(Marrowick, SearchesEveryArchitectureAndWritesItsSummary) {
       });
 }
 
+TEST(BothPrograms, RunOnTheShippedExample) {
+  const std::string examples = std::string(TEST_DATA_DIR) + "/../../examples";
+  const std::string inputs = " -arch " + examples + "/quad.yaml -profiles " + examples + "/profiles";
+  const ScratchDir scratch;
+  const struct {
+    const char* program;
+    std::string words;
+    std::string out;
+  } cases[] = {
+      {TOLLBRIG_BIN, "-ts " + examples + "/camera.yaml", verdict("camera", "quad", true)},
+      {TOLLBRIG_BIN, "-ts " + examples + "/camera-graph.yaml",
+       verdict("camera-graph", "quad", true)},
+      {MARROWICK_BIN, "-ts " + examples + "/camera.yaml",
+       searchResult("E2: 1-P", "60000", "BusVesk")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.words);
+    const ProgramRun run = runProgram(
+        c.program, "-silent " + c.words + inputs + " -o " + scratch.path("out.yaml"));
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+  }
+}
+
+TEST(BothPrograms, OutputFileNamingTheNodeSetFileIsNotReadBack) {
+  // Were the result of the first definition read as the node set of the
+  // second, b would start at 40 on fast, and the search on slow would start
+  // from deadlines scaled by 0.
+  const struct {
+    const char* name;
+    const char* program;
+    const char* archs;
+    std::string out;
+    std::string result;
+  } cases[] = {
+      {"Tollbrig", TOLLBRIG_BIN, "slow fast",
+       verdict("pair", "slow", false) + verdict("pair", "fast", true), pairResult(60, 10, true)},
+      {"Marrowick", MARROWICK_BIN, "fast slow",
+       searchResult("E0: opt", "60", "PerfectBus") + searchResult("E2: 1-P", "120", "BusRR"),
+       pairResult(60, 40, false)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ScratchDir scratch;
+    const std::string nodeset = scratch.write("pair.yaml", readFile(data + "/nodesets/pair.yaml"));
+    std::string archs;
+    std::istringstream names(c.archs);
+    for (std::string name; names >> name;) archs += " -arch " + data + "/arch/" + name + ".yaml";
+    const ProgramRun run = runProgram(c.program, "-silent -ts " + nodeset + archs +
+                                                     " -profiles " + data + "/profiles -o " +
+                                                     nodeset);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(readFile(nodeset), c.result);
+  }
+}
+
 TEST(BothPrograms, ReportFaultyInputAndFail) {
   const std::string processorFailed = "Error: initialization of processor failed.\n" + failed;
   const std::string tasksetFailed = "Error: initialization of taskset failed.\n" + failed;
@@ -461,6 +520,18 @@ TEST(BothPrograms, ReportFaultyInputAndFail) {
        "Invalid memory parameters for 'Cache': number of sets 0 is below 1\nError: invalid "
        "processor definition '{data}/arch/badCache.yaml': cannot build 'MemoryDATA'\n" +
            processorFailed},
+      {"architecture value of the wrong type", "pair", "wrongType", "",
+       "Error: invalid processor definition '{data}/arch/wrongType.yaml': 'memDelay' is not an "
+       "int (line 3, column 11)\n" +
+           processorFailed},
+      {"clusters that are not a sequence", "pair", "badClusters", "",
+       "Error: invalid processor definition '{data}/arch/badClusters.yaml': 'clusters' is not a "
+       "sequence (line 9, column 11)\n" +
+           processorFailed},
+      {"text layout cut short", "pair", "textCut", "",
+       "Error: invalid processor definition '{data}/arch/textCut.yaml': the text layout ends "
+       "before the bus model name\n" +
+           processorFailed},
       {"negative delay in the architecture file", "pair", "negativeDelay", "",
        "Error: invalid value for 'burstDelay': -16\n" + processorFailed},
       {"negative delay on the command line", "pair", "fast", "-memDelay -3",
@@ -476,6 +547,8 @@ TEST(BothPrograms, ReportFaultyInputAndFail) {
        "Error: invalid node-set file '{data}/nodesets/missingCores.yaml': missing key "
        "'numOfCores'\n" +
            processorFailed},
+      {"negative numOfCores", "negativeCores", "fast", "",
+       "Error: invalid value for 'numOfCores': -2\n" + processorFailed},
       {"node without release", "missingRelease", "fast", "",
        red("yaml-cpp: error at line 4, column 3: Missing release in node a") + tasksetFailed},
       {"node without assignedTo", "missingAssignedTo", "fast", "",
@@ -490,6 +563,12 @@ TEST(BothPrograms, ReportFaultyInputAndFail) {
       {"unknown edge end", "unknownEdge", "fast", "",
        red("yaml-cpp: error at line 7, column 21: Unknown element ghost in edge e") +
            tasksetFailed},
+      {"graph layout with Rx elements", "graphRx", "fast", "",
+       red("yaml-cpp: error at line 8, column 3: RxAccesses entries are not supported in the "
+           "newFormat layout") +
+           tasksetFailed},
+      {"graph layout with -cw", "graph", "fast", "-cw",
+       red("The option -cw is not supported with the newFormat layout") + tasksetFailed},
       {"duplicate element name", "duplicate", "fast", "",
        red("yaml-cpp: error at line 6, column 3: Duplicate element name a") + tasksetFailed},
       {"missing profile", "missingProfile", "fast", "",

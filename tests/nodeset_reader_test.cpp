@@ -119,6 +119,21 @@ TEST_F(NodesetReaderTest, AccessVolumesSumPerBankAndNoCEntriesMerge) {
   }
 }
 
+TEST_F(NodesetReaderTest, WithWritePhasesTheNoCEntriesBelongToTheWritePhase) {
+  Access::cw(config) = true;
+  ASSERT_EQ(read(nodesetDir + "banks.yaml"), 0);
+  // a, write-a, b, write-b, c, write-c, r, t, then the companion of write-a.
+  ASSERT_EQ(ns.getSize(), 9u);
+  EXPECT_EQ(ns.getTaskName(8), "noc_write-a");
+  EXPECT_EQ(ns.getNoCAccessPerBank(0, rxCoreId), (std::pair<longint_t, longint_t>{0, 0}));
+  EXPECT_EQ(ns.getNoCAccessPerBank(1, rxCoreId), (std::pair<longint_t, longint_t>{150, 16}));
+  EXPECT_EQ(ns.getVecMemDemand(0), Banks{});
+  EXPECT_EQ(ns.getVecMemDemand(1), (Banks{{1, 15}, {0, 1}}));
+  // Names in "accessTo" stand for the compute phase: a's bank 0 for t.
+  EXPECT_EQ(ns.getVecMemDemand(7), (Banks{{0, 3}}));
+  EXPECT_EQ(ns.getDepsVector(2), (Deps{1, 8}));
+}
+
 TEST_F(NodesetReaderTest, OrderKeepsOnlyItsLow32Bits) {
   ASSERT_EQ(read(nodesetDir + "banks.yaml"), 0);
   EXPECT_EQ(ns.getPriority(0), 1);
@@ -363,6 +378,63 @@ TEST_F(NodesetReaderTest, NewFormatRefusesWritePhases) {
   Access::cw(config) = true;
   EXPECT_EQ(readFailing(nodesetDir + "graph.yaml"),
             red("The option -cw is not supported with the newFormat layout"));
+}
+
+// The node set of a file is built once per run and copied for every read: a
+// read must neither see what an earlier reader did to its copy nor the node
+// set built under other options.
+TEST_F(NodesetReaderTest, EachReadGetsItsOwnNodeSetForItsOptions) {
+  const std::string path = nodesetDir + "phases.yaml";
+  ASSERT_EQ(read(path), 0);
+  ns.setReleaseDate(0, 999);
+  ns.getDepsVector(1).push_back(2);
+  Nodeset again;
+  ASSERT_EQ(config.initNodeSet(again), 0);
+  EXPECT_EQ(again.getReleaseDate(0), 5u);
+  EXPECT_EQ(again.getDepsVector(1), Deps{0});
+
+  Access::cw(config) = true;
+  Nodeset phases;
+  ASSERT_EQ(config.initNodeSet(phases), 0);
+  EXPECT_EQ(phases.getSize(), 5u);
+  Access::singleBank(config) = true;
+  Nodeset oneBank;
+  ASSERT_EQ(config.initNodeSet(oneBank), 0);
+  EXPECT_EQ(oneBank.getSize(), 5u);
+  EXPECT_EQ(oneBank.getLocalMemoryBank(4), 0);
+  Access::cw(config) = false;
+  Access::singleBank(config) = false;
+  Nodeset plain;
+  ASSERT_EQ(config.initNodeSet(plain), 0);
+  EXPECT_EQ(plain.getSize(), 3u);
+  EXPECT_EQ(plain.getLocalMemoryBank(2), rxCoreId);
+}
+
+TEST_F(NodesetReaderTest, GraphLayoutReadsKeepTheirOptionsApart) {
+  ScratchDir dir;
+  const std::string path =
+      dir.write("g.yaml",
+                "newFormat: true\nnodes:\n  a: {assignedTo: 0, release: 0}\n"
+                "  b: {assignedTo: 0, release: 0}\n");
+  ASSERT_EQ(read(path), 0);
+  EXPECT_TRUE(config.isNewFormat());
+  EXPECT_EQ(ns.getDepsVector(1), Deps{});
+  Access::virtualDeps(config) = true;
+  Nodeset virtualDeps;
+  ASSERT_EQ(config.initNodeSet(virtualDeps), 0);
+  EXPECT_EQ(virtualDeps.getDepsVector(1), Deps{0});
+}
+
+TEST_F(NodesetReaderTest, ForgettingTheCachedFilesReadsTheFileAnew) {
+  ScratchDir dir;
+  const std::string path =
+      dir.write("anew.yaml", "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0}\n");
+  ASSERT_EQ(read(path), 0);
+  dir.write("anew.yaml", "nodes: {}\n");
+  DocumentCache::clear();
+  Nodeset again;
+  ASSERT_EQ(config.initNodeSet(again), 0);
+  EXPECT_EQ(again.getSize(), 0u);
 }
 
 TEST_F(NodesetReaderTest, TheFileIsReadOncePerRun) {

@@ -88,6 +88,7 @@ TEST(DRAM, RefreshesInAWindowCappedAndCharged) {
       {5, 1000, 1001, 0, 0},          // no cap left
       {5, 0, 1001, 100, 0},           // no finite interval count
       {-2, 1000, 1, 3, ~0ul - 5},     // a negative delay wraps
+      {1, 1, 16777217, ~0ul, 137438961664},  // double precision: a float window loses a cycle
   };
   for (const auto& c : cases) {
     DRAM dram(nullptr, nullptr, c.delay, c.interval);

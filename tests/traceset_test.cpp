@@ -172,6 +172,50 @@ TEST_F(TracesetTest, MalformedProfileFailsTheNodeSet) {
   EXPECT_NE(testing::internal::GetCapturedStderr().find("malformed.yaml"), std::string::npos);
 }
 
+// Profiles are read once per run; what a later node set gets must be what a
+// fresh reading of the same file would give, and only of that file.
+TEST_F(TracesetTest, LaterNodeSetsGetTheDemandsOfTheirOwnProfiles) {
+  ScratchDir dir;
+  dir.write("one/P/t.yaml", "procDemand: 7\nmemDemand: 3\nnbTransactions: 2\n");
+  dir.write("one/Q/t.dat", "procDemand 9\nmemDemand 4\n");
+  dir.write("two/P/t.dat", "procDemand 11\nmemDemand 5\nUCBInstr 0 \nECBInstr 0 \n"
+                           "UCBData 0 \nECBData 0 \nwriteAccesses 1\n\n");
+  struct Case {
+    const char* profiles;
+    const char* processor;
+    longint_t procDemand, memDemand, writeAccesses;
+  };
+  const Case cases[] = {
+      {"one", "P", 7, 3, 2}, {"one", "Q", 9, 4, 4}, {"two", "P", 11, 5, 1}, {"one", "P", 7, 3, 2}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.profiles) + "/" + c.processor);
+    OUTPUTDIR = dir.path(c.profiles);
+    proc.setName(c.processor);
+    for (int step = 0; step < 2; ++step) {
+      Nodeset ns = makeNodeset({{"n", {"t"}, 1, false}});
+      Traceset fresh;
+      ASSERT_EQ(fresh.setNodesetParameter(proc, ns), 0);
+      EXPECT_EQ(ns.getProcDemand(0), c.procDemand);
+      EXPECT_EQ(ns.getMemDemand(0), c.memDemand);
+      EXPECT_EQ(ns.getVecMemDemand(0), (Nodeset::BankList{{1, c.memDemand}}));
+      EXPECT_EQ(ns.getTransactionsPerBank(0, 1), c.writeAccesses);
+    }
+  }
+}
+
+TEST_F(TracesetTest, AProfileThatCouldNotBeReadIsReadAgainLater) {
+  ScratchDir dir;
+  OUTPUTDIR = dir.path("profiles");
+  Nodeset ns = makeNodeset({{"n", {"late"}, 0, false}});
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(traces.setNodesetParameter(proc, ns), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "  Trace file for trace 'late' not found.\n");
+  dir.write("profiles/P/late.dat", "procDemand 6\nmemDemand 2\n");
+  Nodeset again = makeNodeset({{"n", {"late"}, 0, false}});
+  ASSERT_EQ(traces.setNodesetParameter(proc, again), 0);
+  EXPECT_EQ(again.getProcDemand(0), 6u);
+}
+
 TEST_F(TracesetTest, BaseWCETAddsMemoryDelaysToTheTextProfile) {
   DRAM dram(&proc, nullptr, 0, 1);
   proc.setDRAM(&dram);

@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "config.h"
+#include "configTestAccess.h"
+#include "driver.h"
+
+namespace {
+
+TEST(Driver, ExceptionsEscapingADefinitionBecomeOneErrorLine) {
+  Config config;
+  ConfigTestAccess::setTaskset(config, "sets/ts.yaml");
+  ConfigTestAccess::archFile(config, 0) = "arch/a.yaml";
+  ConfigTestAccess::archFile(config, 1) = "arch/b.yaml";
+  const std::string where = " (node set 'sets/ts.yaml', architecture definition 2 'arch/b.yaml')";
+  const struct {
+    const char* name;
+    std::function<int()> analyse;
+    int status;
+    std::string err;
+  } cases[] = {
+      {"success passes through", [] { return 0; }, 0, ""},
+      {"failure passes through", [] { return 1; }, 1, ""},
+      {"standard exception", []() -> int { throw std::runtime_error("bad key 'x'"); }, 1,
+       "Error: bad key 'x'" + where + "\n"},
+      {"allocation failure", []() -> int { throw std::bad_alloc(); }, 1,
+       "Error: out of memory" + where + "\n"},
+      {"anything else", []() -> int { throw 7; }, 1, "Error: unknown exception" + where + "\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(analyseDefinition(config, 1, c.analyse), c.status);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
+  }
+}
+
+TEST(Driver, ExceptionEscapingEverythingElse) {
+  testing::internal::CaptureStderr();
+  int status = 0;
+  try {
+    throw std::length_error("vector too long");
+  } catch (...) {
+    status = reportEscapedException();
+  }
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: vector too long\n");
+}
+
+}  // namespace
