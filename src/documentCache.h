@@ -3,6 +3,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -10,7 +11,7 @@
 
 #include "keys.h"
 
-// Each YAML input file is read once per run: every later read of the same path
+// Each input file is read once per run: every later read of the same path
 // sees that first reading, even when the run has rewritten the file since
 // (an "-o" path may name the "-ts" file). Load errors of the YAML library
 // propagate to the caller and nothing is cached for them.
@@ -26,6 +27,11 @@ class DocumentCache {
   // An exception from build propagates and nothing is kept for it.
   template <typename T, typename Build>
   static const T& derived(const std::string& path, const std::string& variant, Build build);
+  // The value kept for path and variant, made by make on the first request
+  // for an input that is not YAML; make returns std::nullopt when the input
+  // cannot be read, and nothing is kept then, so the next request tries again.
+  template <typename T, typename Make>
+  static const T* kept(const std::string& path, const std::string& variant, Make make);
   // Forgets every document and everything derived from them (tests).
   static void clear();
 
@@ -36,16 +42,22 @@ class DocumentCache {
   static std::map<DerivedKey, std::shared_ptr<const void>>& derivedValues();
 };
 
-template <typename T, typename Build>
-const T& DocumentCache::derived(const std::string& path, const std::string& variant, Build build) {
+template <typename T, typename Make>
+const T* DocumentCache::kept(const std::string& path, const std::string& variant, Make make) {
   auto& values = derivedValues();
   DerivedKey key{path, variant};
   auto it = values.find(key);
   if (it == values.end()) {
-    auto value = std::make_shared<const T>(build(view(path)));
-    it = values.emplace(std::move(key), std::move(value)).first;
+    std::optional<T> value = make();
+    if (!value) return nullptr;
+    it = values.emplace(std::move(key), std::make_shared<const T>(std::move(*value))).first;
   }
-  return *static_cast<const T*>(it->second.get());
+  return static_cast<const T*>(it->second.get());
+}
+
+template <typename T, typename Build>
+const T& DocumentCache::derived(const std::string& path, const std::string& variant, Build build) {
+  return *kept<T>(path, variant, [&] { return std::optional<T>(build(view(path))); });
 }
 
 #endif

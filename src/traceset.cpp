@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <map>
+#include <optional>
 
 #include "Platform/core.h"
 #include "Platform/dram.h"
@@ -68,22 +68,19 @@ struct Demands {
   longint_t writeAccesses = 0;
 };
 
-// The demands of every profile read so far in this run, by its path without
-// extension. Like the YAML inputs (documentCache.h), a profile is read once
-// per run, however many nodes and search steps name its trace; a profile that
-// cannot be read is not kept, so each attempt reports it.
+// A profile is read once per run, however many nodes and search steps name
+// its trace (documentCache.h); one that cannot be read is not kept, so each
+// attempt reports it.
 int readDemands(Traceset& traces, const std::string& processorName, const std::string& trace,
                 Demands& demands) {
-  static std::map<std::string, Demands> known;
-  const std::string key = profilePath(processorName, trace, "");
-  if (const auto it = known.find(key); it != known.end()) {
-    demands = it->second;
-    return 0;
-  }
-  TraceFigures f;
-  if (readFigures(traces, processorName, trace, f) != 0) return 1;
-  demands = {f.procDemand, f.memDemand, f.writeAccesses};
-  known.emplace(key, demands);
+  const Demands* known = DocumentCache::kept<Demands>(
+      profilePath(processorName, trace, ""), "profile demands", [&]() -> std::optional<Demands> {
+        TraceFigures f;
+        if (readFigures(traces, processorName, trace, f) != 0) return std::nullopt;
+        return Demands{f.procDemand, f.memDemand, f.writeAccesses};
+      });
+  if (known == nullptr) return 1;
+  demands = *known;
   return 0;
 }
 

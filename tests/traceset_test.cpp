@@ -216,6 +216,21 @@ TEST_F(TracesetTest, AProfileThatCouldNotBeReadIsReadAgainLater) {
   EXPECT_EQ(again.getProcDemand(0), 6u);
 }
 
+TEST_F(TracesetTest, AProfileKeepsItsFirstReadingUntilTheCacheIsForgotten) {
+  ScratchDir dir;
+  OUTPUTDIR = dir.path("profiles");
+  const auto demandAfterWriting = [&](const char* text) {
+    dir.write("profiles/P/kept.dat", text);
+    Nodeset ns = makeNodeset({{"n", {"kept"}, 0, false}});
+    EXPECT_EQ(traces.setNodesetParameter(proc, ns), 0);
+    return ns.getProcDemand(0);
+  };
+  EXPECT_EQ(demandAfterWriting("procDemand 6\nmemDemand 2\n"), 6u);
+  EXPECT_EQ(demandAfterWriting("procDemand 8\nmemDemand 2\n"), 6u);
+  DocumentCache::clear();
+  EXPECT_EQ(demandAfterWriting("procDemand 8\nmemDemand 2\n"), 8u);
+}
+
 TEST_F(TracesetTest, BaseWCETAddsMemoryDelaysToTheTextProfile) {
   DRAM dram(&proc, nullptr, 0, 1);
   proc.setDRAM(&dram);
