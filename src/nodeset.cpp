@@ -233,6 +233,9 @@ int Nodeset::getLocalMemoryBank(int i) const { return nodes[i].localMemoryBank; 
 longint_t Nodeset::getGlobalID(int i) const { return nodes[i].globalID; }
 bool Nodeset::isEmpty(unsigned long i) const { return nodes[i].isEmpty; }
 Nodeset::BankList Nodeset::getVecMemDemand(int i) const { return nodes[i].memDemandPerBank; }
+const Nodeset::BankList& Nodeset::getVecTransactions(int i) const {
+  return nodes[i].transactionsPerBank;
+}
 
 longint_t Nodeset::getMemDemandPerBank(int i, int bank) const {
   return countOf(nodes[i].memDemandPerBank, bank);

@@ -91,6 +91,7 @@ class Nodeset {
   longint_t getGlobalID(int i) const;
   bool isEmpty(unsigned long i) const;
   BankList getVecMemDemand(int i) const;
+  const BankList& getVecTransactions(int i) const;
 
   longint_t getMemDemandPerBank(int i, int bank) const;
   longint_t getTransactionsPerBank(int i, int bank) const;

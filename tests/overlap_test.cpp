@@ -41,6 +41,8 @@ class Scenes {
         if (pick(0, 2) != 0) {
           t.accesses.emplace_back(b, pick(1, 9));
           t.transactions.emplace_back(b, pick(0, 9));
+          // A bank listed twice: the first entry counts.
+          if (pick(0, 5) == 0) t.transactions.emplace_back(b, pick(0, 9));
         }
       t.priority = pick(0, 3);
       tasks.push_back(std::move(t));
@@ -79,6 +81,18 @@ void expectSameAnswers(Bus& bus, Nodeset& ns, const OverlapIndex& index, int ban
         bus.attach(nullptr);
         EXPECT_EQ(plain, indexed) << what << " node " << i << " bank " << bank << " t " << t;
       }
+  // The sum over all banks, which a model may take without asking every bank.
+  for (int i = 0; i < static_cast<int>(ns.getSize()); ++i)
+    for (longint_t t : windows) {
+      longint_t perBank = 0;
+      for (int bank = 0; bank < banks; ++bank) perBank += bus.getInterference(i, t, &ns, bank);
+      for (bool attached : {false, true}) {
+        bus.attach(attached ? &index : nullptr);
+        EXPECT_EQ(bus.bankSum(i, t, &ns, banks), perBank)
+            << what << " node " << i << " t " << t << (attached ? " indexed" : "");
+      }
+      bus.attach(nullptr);
+    }
 }
 
 TEST(OverlapIndex, WindowOperationsAnswerAsWithoutIt) {

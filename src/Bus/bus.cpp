@@ -22,6 +22,25 @@ longint_t Bus::getInterference(int i, longint_t t, Nodeset* nodeset, int bank) {
   return Interference::getInterference(i, t, nodeset, bank);
 }
 
+longint_t Bus::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
+  longint_t sum = 0;
+  for (int bank = 0; bank < banks; ++bank) sum += getInterference(i, t, nodeset, bank);
+  return sum;
+}
+
+longint_t Bus::transactionBankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
+  const Nodeset::BankList& list = nodeset->getVecTransactions(i);
+  longint_t sum = 0;
+  for (auto entry = list.begin(); entry != list.end(); ++entry) {
+    const int bank = entry->first;
+    const auto sameBank = [bank](const auto& earlier) { return earlier.first == bank; };
+    // A bank listed twice counts once, with the transactions the node set reports.
+    if (bank < 0 || bank >= banks || std::any_of(list.begin(), entry, sameBank)) continue;
+    if (nodeset->getTransactionsPerBank(i, bank) != 0) sum += getInterference(i, t, nodeset, bank);
+  }
+  return sum;
+}
+
 void Bus::attach(const OverlapIndex* index) {
   overlapIndex = index;
   countsValid = false;

@@ -16,6 +16,9 @@ class Bus : public Interference {
   explicit Bus(Processor* p) : proc(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override = 0;
 
+  // getInterference of node i summed over the banks 0 to banks - 1.
+  virtual longint_t bankSum(int i, longint_t t, Nodeset* nodeset, int banks);
+
   // True once the model was asked for a value it cannot give; the analysis
   // then fails instead of using the answer.
   bool hasFailed() const { return failed; }
@@ -73,6 +76,9 @@ class Bus : public Interference {
       if (wanted(static_cast<int>(k))) sum += windowAccesses(i, k, t, nodeset, bank);
     return sum;
   }
+
+  // getInterference summed over the banks below banks where node i has transactions.
+  longint_t transactionBankSum(int i, longint_t t, Nodeset* nodeset, int banks);
 
   // computeA with the given delay as the divisor of the overlap lengths.
   longint_t windowCount(int i, int c, longint_t t, const Nodeset& nodeset, int bank, int delay);

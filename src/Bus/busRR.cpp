@@ -9,3 +9,8 @@ longint_t BusRR::getInterference(int i, longint_t t, Nodeset* nodeset, int bank)
   const longint_t base = proc->isOldConfig() ? B : 0;
   return base + roundRobin(&Bus::computeA, i, nodeset->getAssignedTo(i), t, nodeset, bank, B);
 }
+
+// A bank without transactions of node i has no burst time to charge.
+longint_t BusRR::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
+  return transactionBankSum(i, t, nodeset, banks);
+}

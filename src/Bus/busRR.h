@@ -9,7 +9,9 @@ class BusRR : public Bus {
   BusRR() = default;
   explicit BusRR(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  longint_t bankSum(int i, longint_t t, Nodeset* nodeset, int banks) override;
   Reads reads() const override { return Reads::Overlapping; }
+  BankReads bankReads() const override { return BankReads::TransactionBanks; }
 };
 
 #endif

@@ -1,6 +1,7 @@
 #include "Bus/busVesk.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "Platform/processor.h"
 #include "keys.h"
@@ -37,3 +38,42 @@ longint_t BusVesk::computeARx(int i, longint_t t, Nodeset* nodeset, int bank) {
 
 longint_t BusVesk::computeARM(longint_t) { return 0; }
 longint_t BusVesk::computeADSU(longint_t) { return 0; }
+
+// A bank without transactions of node i charges it only the Rx accesses in its
+// window, and an Rx node nothing.
+longint_t BusVesk::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
+  const longint_t own = transactionBankSum(i, t, nodeset, banks);
+  if (nodeset->getAssignedTo(i) == rxCoreId) return own;
+  return own + cycles(proc->getAccDelay(), rxAccessesElsewhere(i, t, *nodeset, banks));
+}
+
+longint_t BusVesk::rxAccessesElsewhere(int i, longint_t t, Nodeset& nodeset, int banks) {
+  // The banks below 64 where node i has transactions, as bits, the first entry
+  // of a bank deciding as in the node set's lookup; larger banks are looked up.
+  std::uint64_t listed = 0, own = 0;
+  for (const auto& [bank, transactions] : nodeset.getVecTransactions(i)) {
+    if (bank < 0 || bank >= 64 || (listed >> bank & 1) != 0) continue;
+    listed |= std::uint64_t{1} << bank;
+    if (transactions != 0) own |= std::uint64_t{1} << bank;
+  }
+  const auto elsewhere = [&](int bank) {
+    if (bank >= banks) return false;
+    if (bank < 64) return (own >> bank & 1) == 0;
+    return nodeset.getTransactionsPerBank(i, bank) == 0;
+  };
+  longint_t sum = 0;
+  const OverlapIndex* index = indexFor(nodeset, 0);
+  if (index == nullptr) {
+    for (int bank = 0; bank < banks; ++bank)
+      if (elsewhere(bank)) sum += computeA(i, rxCoreId, t, &nodeset, bank);
+    return sum;
+  }
+  const int slot = index->slotOf(rxCoreId);
+  if (slot < 0) return 0;
+  const longint_t relI = nodeset.getReleaseDate(i);
+  const longint_t end = t + relI;
+  const int delay = proc->getAccDelay();
+  for (const OverlapIndex::Entry& e : index->listNearEveryBank(slot, relI, end))
+    if (elsewhere(e.bank)) sum += entryAccesses(e, nodeset, relI, end, delay);
+  return sum;
+}

@@ -10,7 +10,9 @@ class BusVesk : public Bus {
   BusVesk() = default;
   explicit BusVesk(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  longint_t bankSum(int i, longint_t t, Nodeset* nodeset, int banks) override;
   Reads reads() const override { return Reads::Overlapping; }
+  BankReads bankReads() const override { return BankReads::TransactionBanksAndRx; }
 
   // Tx accesses in node i's window at the memory delay; 0 without Tx or for a Tx node.
   longint_t computeATx(int i, longint_t t, Nodeset* nodeset, int bank);
@@ -19,6 +21,10 @@ class BusVesk : public Bus {
   longint_t computeARx(int i, longint_t t, Nodeset* nodeset, int bank);
   longint_t computeARM(longint_t t);
   longint_t computeADSU(longint_t t);
+
+ private:
+  // Rx accesses in node i's window on the banks below banks where it has no transactions.
+  longint_t rxAccessesElsewhere(int i, longint_t t, Nodeset& nodeset, int banks);
 };
 
 #endif

@@ -38,6 +38,18 @@ class Interference {
   // whose priority value is not below k's, wherever it lies.
   virtual bool readsByPriority(const Nodeset&, int) const { return false; }
 
+  // Under Overlapping, on which banks node i reads the others. A window term
+  // of node k counts at most k's demand on the bank, so k reaches i only on a
+  // bank where k has a demand and i reads.
+  enum class BankReads {
+    EveryBank,
+    // The banks where node i has transactions.
+    TransactionBanks,
+    // Those, and the nodes on the Rx pseudo-core on every bank.
+    TransactionBanksAndRx,
+  };
+  virtual BankReads bankReads() const { return BankReads::EveryBank; }
+
  protected:
   Processor* processor = nullptr;
 };

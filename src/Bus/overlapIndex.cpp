@@ -12,7 +12,7 @@ struct OverlapIndex::Sorted {
   void add(const Nodeset& ns, longint_t k, int bank, int slot) {
     const int node = static_cast<int>(k);
     const longint_t demand = ns.getMemDemandPerBank(node, bank);
-    if (demand != 0) entries.push_back({ns.getReleaseDate(node), demand, k, slot});
+    if (demand != 0) entries.push_back({ns.getReleaseDate(node), demand, k, slot, bank});
   }
 
   void sort() {
@@ -28,6 +28,7 @@ struct OverlapIndex::Tables {
   int firstCore = 0;
   std::vector<int> slotOfCore;                     // by core - firstCore
   std::vector<std::vector<Sorted>> slotLists;      // per slot and bank
+  std::vector<Sorted> slotEveryBank;               // per slot
   std::vector<std::vector<longint_t>> slotDemand;  // per slot and bank
   std::vector<Sorted> lists;                       // per bank
   std::vector<Sorted> nodes;                       // per bank
@@ -46,6 +47,7 @@ OverlapIndex::Tables::Tables(const Nodeset& ns, int banks) : lists(banks), nodes
     slotOfCore[core - firstCore] = slot;
     slotLists.emplace_back(banks);
     slotDemand.emplace_back(banks, 0);
+    Sorted& everyBank = slotEveryBank.emplace_back();
     for (int bank = 0; bank < banks; ++bank) {
       Sorted& list = slotLists[slot][bank];
       // Ids past the set (left by an earlier build) name no node.
@@ -54,8 +56,11 @@ OverlapIndex::Tables::Tables(const Nodeset& ns, int banks) : lists(banks), nodes
       for (const Entry& e : list.entries) slotDemand[slot][bank] += e.demand;
       lists[bank].entries.insert(lists[bank].entries.end(), list.entries.begin(),
                                  list.entries.end());
+      everyBank.entries.insert(everyBank.entries.end(), list.entries.begin(),
+                               list.entries.end());
       list.sort();
     }
+    everyBank.sort();
   }
   for (longint_t k = 0; k < n; ++k) {
     if (ns.getMemDemand(static_cast<int>(k)) != 0) withMemory.push_back(k);
@@ -112,6 +117,11 @@ std::span<const OverlapIndex::Entry> OverlapIndex::near(const Sorted& list, long
 std::span<const OverlapIndex::Entry> OverlapIndex::listNear(int slot, int bank, longint_t relI,
                                                            longint_t end) const {
   return near(tables().slotLists[slot][bank], relI, end);
+}
+
+std::span<const OverlapIndex::Entry> OverlapIndex::listNearEveryBank(int slot, longint_t relI,
+                                                                    longint_t end) const {
+  return near(tables().slotEveryBank[slot], relI, end);
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::listsNear(int bank, longint_t relI,

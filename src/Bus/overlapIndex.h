@@ -14,7 +14,7 @@ class Nodeset;
 // relI < relK + R(k), and it adds accesses on a bank only when it has a demand
 // there. So per bank, the entries of each core list, of all core lists
 // together, and the nodes with a demand on the bank are kept sorted by release
-// date; with a bound on the response times, one range of each holds every
+// date, and the entries of each core list on every bank too; with a bound on the response times, one range of each holds every
 // entry that can touch a window. The tables are built on the first question,
 // so a model that asks none costs nothing.
 //
@@ -27,6 +27,7 @@ class OverlapIndex {
     longint_t demand;  // on the bank
     longint_t node;
     int slot;  // the core list it comes from; -1 in the node lists
+    int bank;
   };
 
   OverlapIndex(const Nodeset& ns, int banks);
@@ -45,6 +46,8 @@ class OverlapIndex {
   // Entries of the list in the slot, and of all core lists, with a demand on
   // the bank that may touch the window.
   std::span<const Entry> listNear(int slot, int bank, longint_t relI, longint_t end) const;
+  // Entries of the list in the slot with a demand on any bank that may touch the window.
+  std::span<const Entry> listNearEveryBank(int slot, longint_t relI, longint_t end) const;
   std::span<const Entry> listsNear(int bank, longint_t relI, longint_t end) const;
   // Nodes with a demand on the bank that may touch the window.
   std::span<const Entry> nodesNear(int bank, longint_t relI, longint_t end) const;

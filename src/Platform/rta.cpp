@@ -118,9 +118,7 @@ bool ResponseTimeAnalysis::responseTimePass() {
     if (settling) settling->stale.computed(k);
     const int i = static_cast<int>(k);
     const longint_t window = ns->getResponseTime(i);
-    longint_t busCycles = 0;
-    for (int bank = 0; bank < processor->getNumberOfBanks(); ++bank)
-      busCycles += bus->getInterference(i, window, ns, bank);
+    const longint_t busCycles = bus->bankSum(i, window, ns, processor->getNumberOfBanks());
     const longint_t r = ns->getProcDemand(i) + core->getInterference(i, window, ns, 0) + busCycles;
     if (r == window) continue;
     store(k, r);

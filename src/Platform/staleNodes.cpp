@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "Platform/processor.h"
 #include "nodeset.h"
 
 StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
@@ -26,6 +27,25 @@ StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
             [&](longint_t a, longint_t b) { return priority(a) < priority(b); });
   for (longint_t k : byRelease) releases.push_back(release(k));
   for (longint_t k : byPriority) priorities.push_back(priority(k));
+  const bool busOnly = coreModel.reads() != Interference::Reads::Overlapping;
+  collectBanks(busOnly ? busModel.bankReads() : Interference::BankReads::EveryBank);
+}
+
+void StaleNodes::collectBanks(Interference::BankReads scope) {
+  const longint_t n = ns.getSize();
+  reachBanks.assign(n, 0);
+  readBanks.assign(n, scope == Interference::BankReads::EveryBank ? ~std::uint64_t{0} : 0);
+  reachesAll.assign(n, false);
+  for (longint_t k = 0; k < n; ++k) {
+    const int node = static_cast<int>(k);
+    for (const auto& [bank, demand] : ns.getVecMemDemand(node))
+      if (demand != 0) reachBanks[k] |= bankBit(bank);
+    if (scope == Interference::BankReads::EveryBank) continue;
+    for (const auto& [bank, transactions] : ns.getVecTransactions(node))
+      if (transactions != 0) readBanks[k] |= bankBit(bank);
+    reachesAll[k] = scope == Interference::BankReads::TransactionBanksAndRx &&
+                    ns.getAssignedTo(node) == rxCoreId && reachBanks[k] != 0;
+  }
 }
 
 void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
@@ -47,6 +67,8 @@ void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
     return;
   }
   const auto first = std::lower_bound(releases.begin(), releases.end(), rel);
-  for (auto r = first; r != releases.end() && *r < end; ++r)
-    stale.set(byRelease[r - releases.begin()]);
+  for (auto r = first; r != releases.end() && *r < end; ++r) {
+    const longint_t i = byRelease[r - releases.begin()];
+    if (reaches(k, i)) stale.set(i);
+  }
 }

@@ -1,6 +1,7 @@
 #ifndef TOLLBRIG_STALENODES_H
 #define TOLLBRIG_STALENODES_H
 
+#include <cstdint>
 #include <vector>
 
 #include "Bus/interference.h"
@@ -25,6 +26,16 @@ class StaleNodes {
   void changed(longint_t k, longint_t before, longint_t after);
 
  private:
+  // Banks as bits, bank b at bit b mod 64; a shared bit may be a false match,
+  // which only marks a node more.
+  static std::uint64_t bankBit(int bank) {
+    return std::uint64_t{1} << (static_cast<unsigned>(bank) % 64);
+  }
+  void collectBanks(Interference::BankReads scope);
+  bool reaches(longint_t k, longint_t i) const {
+    return (reachBanks[k] & readBanks[i]) != 0 || reachesAll[k];
+  }
+
   const Nodeset& ns;
   const Interference& core;
   const Interference& bus;
@@ -34,6 +45,9 @@ class StaleNodes {
   std::vector<longint_t> releases;   // their release dates
   std::vector<longint_t> byPriority;  // node indexes sorted by priority value
   std::vector<int> priorities;        // their priority values
+  std::vector<std::uint64_t> reachBanks;  // per node, the banks where it has a demand
+  std::vector<std::uint64_t> readBanks;   // per node, the banks where it reads the others
+  std::vector<bool> reachesAll;           // per node, whether it reaches every node it overlaps
 };
 
 #endif
