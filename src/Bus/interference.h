@@ -28,8 +28,11 @@ class Interference {
   // response times changed.
   enum class Reads {
     Nothing,
-    // Node i's own, and node k's only while rel(k) <= rel(i) < rel(k) + R(k)
-    // holds before or after the change (a sum that wraps around reaches all).
+    // Node i's own, and node k's only while rel(k) < rel(i) < rel(k) + R(k)
+    // holds before or after the change, or while rel(k) = rel(i) and R(k)
+    // changes between 0 and more (a sum that wraps around reaches all): a node
+    // that starts with or after i's window counts from its start, whatever its
+    // length.
     Overlapping,
     Anything,
   };

@@ -66,7 +66,10 @@ void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
     markAll();
     return;
   }
-  const auto first = std::lower_bound(releases.begin(), releases.end(), rel);
+  // The nodes released with k see only whether k has run at all.
+  const bool ranBoth = before != 0 && after != 0;
+  const auto first = ranBoth ? std::upper_bound(releases.begin(), releases.end(), rel)
+                             : std::lower_bound(releases.begin(), releases.end(), rel);
   for (auto r = first; r != releases.end() && *r < end; ++r) {
     const longint_t i = byRelease[r - releases.begin()];
     if (reaches(k, i)) stale.set(i);
