@@ -34,18 +34,20 @@ StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
 void StaleNodes::collectBanks(Interference::BankReads scope) {
   const longint_t n = ns.getSize();
   reachBanks.assign(n, 0);
-  readBanks.assign(n, scope == Interference::BankReads::EveryBank ? ~std::uint64_t{0} : 0);
   reachesAll.assign(n, false);
-  for (longint_t k = 0; k < n; ++k) {
-    const int node = static_cast<int>(k);
-    for (const auto& [bank, demand] : ns.getVecMemDemand(node))
+  readBanks.assign(n, ~std::uint64_t{0});
+  for (longint_t k = 0; k < n; ++k)
+    for (const auto& [bank, demand] : ns.getVecMemDemand(static_cast<int>(k)))
       if (demand != 0) reachBanks[k] |= bankBit(bank);
-    if (scope == Interference::BankReads::EveryBank) continue;
-    for (const auto& [bank, transactions] : ns.getVecTransactions(node))
-      if (transactions != 0) readBanks[k] |= bankBit(bank);
-    reachesAll[k] = scope == Interference::BankReads::TransactionBanksAndRx &&
-                    ns.getAssignedTo(node) == rxCoreId && reachBanks[k] != 0;
+  if (scope == Interference::BankReads::EveryBank) return;
+  for (longint_t p = 0; p < n; ++p) {
+    readBanks[p] = 0;
+    for (const auto& [bank, transactions] : ns.getVecTransactions(static_cast<int>(byRelease[p])))
+      if (transactions != 0) readBanks[p] |= bankBit(bank);
   }
+  if (scope != Interference::BankReads::TransactionBanksAndRx) return;
+  for (longint_t k = 0; k < n; ++k)
+    reachesAll[k] = ns.getAssignedTo(static_cast<int>(k)) == rxCoreId && reachBanks[k] != 0;
 }
 
 void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
@@ -71,7 +73,7 @@ void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
   const auto first = ranBoth ? std::upper_bound(releases.begin(), releases.end(), rel)
                              : std::lower_bound(releases.begin(), releases.end(), rel);
   for (auto r = first; r != releases.end() && *r < end; ++r) {
-    const longint_t i = byRelease[r - releases.begin()];
-    if (reaches(k, i)) stale.set(i);
+    const longint_t p = r - releases.begin();
+    if (reachesAll[k] || (readBanks[p] & reachBanks[k]) != 0) stale.set(byRelease[p]);
   }
 }

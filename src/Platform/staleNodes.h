@@ -32,9 +32,6 @@ class StaleNodes {
     return std::uint64_t{1} << (static_cast<unsigned>(bank) % 64);
   }
   void collectBanks(Interference::BankReads scope);
-  bool reaches(longint_t k, longint_t i) const {
-    return (reachBanks[k] & readBanks[i]) != 0 || reachesAll[k];
-  }
 
   const Nodeset& ns;
   const Interference& core;
@@ -46,8 +43,8 @@ class StaleNodes {
   std::vector<longint_t> byPriority;  // node indexes sorted by priority value
   std::vector<int> priorities;        // their priority values
   std::vector<std::uint64_t> reachBanks;  // per node, the banks where it has a demand
-  std::vector<std::uint64_t> readBanks;   // per node, the banks where it reads the others
   std::vector<bool> reachesAll;           // per node, whether it reaches every node it overlaps
+  std::vector<std::uint64_t> readBanks;   // in byRelease order, the banks where a node reads
 };
 
 #endif
