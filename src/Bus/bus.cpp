@@ -28,16 +28,21 @@ longint_t Bus::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   return sum;
 }
 
-longint_t Bus::transactionBankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
-  const Nodeset::BankList& list = nodeset->getVecTransactions(i);
-  longint_t sum = 0;
+std::vector<int> Bus::transactionBanks(const Nodeset& nodeset, int i, int banks) {
+  const Nodeset::BankList& list = nodeset.getVecTransactions(i);
+  std::vector<int> found;
   for (auto entry = list.begin(); entry != list.end(); ++entry) {
     const int bank = entry->first;
     const auto sameBank = [bank](const auto& earlier) { return earlier.first == bank; };
-    // A bank listed twice counts once, with the transactions the node set reports.
     if (bank < 0 || bank >= banks || std::any_of(list.begin(), entry, sameBank)) continue;
-    if (nodeset->getTransactionsPerBank(i, bank) != 0) sum += getInterference(i, t, nodeset, bank);
+    if (entry->second != 0) found.push_back(bank);
   }
+  return found;
+}
+
+longint_t Bus::sumOver(const std::vector<int>& banks, int i, longint_t t, Nodeset* nodeset) {
+  longint_t sum = 0;
+  for (int bank : banks) sum += getInterference(i, t, nodeset, bank);
   return sum;
 }
 

@@ -77,8 +77,11 @@ class Bus : public Interference {
     return sum;
   }
 
-  // getInterference summed over the banks below banks where node i has transactions.
-  longint_t transactionBankSum(int i, longint_t t, Nodeset* nodeset, int banks);
+  // The banks below banks where node i has transactions, each once: the first
+  // entry of a bank decides, as in the node set's lookup.
+  static std::vector<int> transactionBanks(const Nodeset& nodeset, int i, int banks);
+  // getInterference of node i summed over the given banks.
+  longint_t sumOver(const std::vector<int>& banks, int i, longint_t t, Nodeset* nodeset);
 
   // computeA with the given delay as the divisor of the overlap lengths.
   longint_t windowCount(int i, int c, longint_t t, const Nodeset& nodeset, int bank, int delay);

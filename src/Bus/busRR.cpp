@@ -12,5 +12,5 @@ longint_t BusRR::getInterference(int i, longint_t t, Nodeset* nodeset, int bank)
 
 // A bank without transactions of node i has no burst time to charge.
 longint_t BusRR::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
-  return transactionBankSum(i, t, nodeset, banks);
+  return sumOver(transactionBanks(*nodeset, i, banks), i, t, nodeset);
 }

@@ -1,7 +1,7 @@
 #include "Bus/busVesk.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <vector>
 
 #include "Platform/processor.h"
 #include "keys.h"
@@ -42,24 +42,16 @@ longint_t BusVesk::computeADSU(longint_t) { return 0; }
 // A bank without transactions of node i charges it only the Rx accesses in its
 // window, and an Rx node nothing.
 longint_t BusVesk::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
-  const longint_t own = transactionBankSum(i, t, nodeset, banks);
-  if (nodeset->getAssignedTo(i) == rxCoreId) return own;
-  return own + cycles(proc->getAccDelay(), rxAccessesElsewhere(i, t, *nodeset, banks));
+  const std::vector<int> own = transactionBanks(*nodeset, i, banks);
+  const longint_t sum = sumOver(own, i, t, nodeset);
+  if (nodeset->getAssignedTo(i) == rxCoreId) return sum;
+  return sum + cycles(proc->getAccDelay(), rxAccessesElsewhere(i, t, *nodeset, banks, own));
 }
 
-longint_t BusVesk::rxAccessesElsewhere(int i, longint_t t, Nodeset& nodeset, int banks) {
-  // The banks below 64 where node i has transactions, as bits, the first entry
-  // of a bank deciding as in the node set's lookup; larger banks are looked up.
-  std::uint64_t listed = 0, own = 0;
-  for (const auto& [bank, transactions] : nodeset.getVecTransactions(i)) {
-    if (bank < 0 || bank >= 64 || (listed >> bank & 1) != 0) continue;
-    listed |= std::uint64_t{1} << bank;
-    if (transactions != 0) own |= std::uint64_t{1} << bank;
-  }
+longint_t BusVesk::rxAccessesElsewhere(int i, longint_t t, Nodeset& nodeset, int banks,
+                                       const std::vector<int>& own) {
   const auto elsewhere = [&](int bank) {
-    if (bank >= banks) return false;
-    if (bank < 64) return (own >> bank & 1) == 0;
-    return nodeset.getTransactionsPerBank(i, bank) == 0;
+    return bank < banks && std::find(own.begin(), own.end(), bank) == own.end();
   };
   longint_t sum = 0;
   const OverlapIndex* index = indexFor(nodeset, 0);

@@ -1,6 +1,8 @@
 #ifndef TOLLBRIG_BUSVESK_H
 #define TOLLBRIG_BUSVESK_H
 
+#include <vector>
+
 #include "Bus/bus.h"
 
 // Two-level arbitration of the real cores against the Rx and Tx accesses,
@@ -23,8 +25,9 @@ class BusVesk : public Bus {
   longint_t computeADSU(longint_t t);
 
  private:
-  // Rx accesses in node i's window on the banks below banks where it has no transactions.
-  longint_t rxAccessesElsewhere(int i, longint_t t, Nodeset& nodeset, int banks);
+  // Rx accesses in node i's window on the banks below banks other than its own.
+  longint_t rxAccessesElsewhere(int i, longint_t t, Nodeset& nodeset, int banks,
+                                const std::vector<int>& own);
 };
 
 #endif
