@@ -371,6 +371,8 @@ RandomCase randomCase(std::mt19937_64& rng) {
   c.delays = {pick(0, 12), pick(0, 4), pick(0, 6)};
   c.verbose = std::vector<int>{-1, 0, 1, 2, 3, 3}[pick(0, 5)];
   const bool ordered = pick(0, 3) != 0;
+  // Some sets take dates and demands near 2^64, so that sums wrap around.
+  const int shift = pick(0, 7) == 0 ? 58 : 0;
   const int n = pick(0, 14);
   int priority = 0;
   for (int i = 0; i < n; ++i) {
@@ -378,7 +380,7 @@ RandomCase randomCase(std::mt19937_64& rng) {
     t.name = "t" + std::to_string(i);
     const int place = pick(-2, c.cores + 1);
     t.core = place == -2 ? txCoreId : place == -1 ? rxCoreId : std::min(place, c.cores - 1);
-    t.demand = pick(0, 4) == 0 ? 0 : pick(1, 40);
+    t.demand = (pick(0, 4) == 0 ? 0 : longint_t(pick(1, 40))) << shift;
     for (int b = 0; b < c.banks; ++b) {
       if (pick(0, 1) == 0) continue;
       const int accesses = pick(1, 12);
@@ -387,7 +389,7 @@ RandomCase randomCase(std::mt19937_64& rng) {
     }
     priority += pick(0, 2) == 0 ? 1 : 0;
     t.priority = ordered ? priority : pick(0, 3);
-    t.release = pick(0, 2) == 0 ? pick(0, 60) : 0;
+    t.release = (pick(0, 2) == 0 ? longint_t(pick(0, 60)) : 0) << shift;
     t.deadline = pick(10, 400);
     for (int d = 0; d < (ordered ? i : n); ++d)
       if (d != i && pick(0, 9) < (d < i ? 2 : 1)) t.deps.push_back(d);

@@ -10,6 +10,7 @@ class BusFIFO : public Bus {
   explicit BusFIFO(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
   Reads reads() const override { return Reads::Overlapping; }
+  bool monotone() const override { return true; }
 };
 
 #endif

@@ -11,6 +11,7 @@ class BusRR : public Bus {
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
   longint_t bankSum(int i, longint_t t, Nodeset* nodeset, int banks) override;
   Reads reads() const override { return Reads::Overlapping; }
+  bool monotone() const override { return true; }
   BankReads bankReads() const override { return BankReads::TransactionBanks; }
 };
 

@@ -14,6 +14,7 @@ class BusVesk : public Bus {
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
   longint_t bankSum(int i, longint_t t, Nodeset* nodeset, int banks) override;
   Reads reads() const override { return Reads::Overlapping; }
+  bool monotone() const override { return true; }
   BankReads bankReads() const override { return BankReads::TransactionBanksAndRx; }
 
   // Tx accesses in node i's window at the memory delay; 0 without Tx or for a Tx node.

@@ -53,6 +53,12 @@ class Interference {
   };
   virtual BankReads bankReads() const { return BankReads::EveryBank; }
 
+  // Under Overlapping: whether the value never falls when the window or a
+  // response time grows, as long as no date or sum passes 2^63. Such a model
+  // charges on one bank at most 2 x (cores + 3) x its largest delay x (1 + the
+  // transactions and demands of all nodes and core-list entries on the bank).
+  virtual bool monotone() const { return false; }
+
  protected:
   Processor* processor = nullptr;
 };

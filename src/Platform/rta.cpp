@@ -1,8 +1,10 @@
 #include "Platform/rta.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <iostream>
 #include <limits>
+#include <numeric>
 #include <string>
 
 #include "Bus/bus.h"
@@ -36,6 +38,36 @@ const std::uint64_t responseSalt = 0x9e3779b97f4a7c15ULL;
 const std::uint64_t prevSalt = 0xc2b2ae3d27d4eb4fULL;
 std::uint64_t entryHash(longint_t i, longint_t v, std::uint64_t salt) {
   return mix(mix(i ^ salt) + v);
+}
+
+// Whether no date or sum can pass 2^63 under a monotone model: its charge
+// per bank is bounded by the delays and the demands of the node set.
+bool sumsStaySmall(const Nodeset& ns, const Processor& p) {
+  typedef long double Wide;
+  const auto delay = [](int d) {
+    return static_cast<Wide>(static_cast<longint_t>(static_cast<int64_t>(d)));
+  };
+  const Wide largestDelay =
+      std::max({delay(p.getMemDelay()), delay(p.getAccDelay()), delay(p.getBurstDelay())});
+  const longint_t n = ns.getSize();
+  std::vector<Wide> copies(n, 1);  // a node, and each core-list entry of it
+  for (const auto& [core, list] : ns.getCoreMap())
+    for (longint_t k : list)
+      if (k < n) ++copies[k];
+  Wide demands = 1;
+  Wide largest = 0;  // release date plus processor demand
+  for (longint_t k = 0; k < n; ++k) {
+    const int node = static_cast<int>(k);
+    for (const auto& [bank, accesses] : ns.getVecMemDemand(node))
+      demands += copies[k] * static_cast<Wide>(accesses);
+    for (const auto& [bank, transactions] : ns.getVecTransactions(node))
+      demands += static_cast<Wide>(transactions);
+    largest = std::max(largest, static_cast<Wide>(ns.getReleaseDate(node)) +
+                                    static_cast<Wide>(ns.getProcDemand(node)));
+  }
+  const Wide cores = static_cast<Wide>(p.getCoresVec()->size());
+  const Wide banks = std::max(p.getNumberOfBanks(), 0);
+  return largest + banks * 2 * (cores + 3) * largestDelay * demands < 0x1p62L;
 }
 
 void failWith(const std::string& message) {
@@ -109,22 +141,25 @@ longint_t ResponseTimeAnalysis::responseTime(longint_t i) const {
 }
 
 bool ResponseTimeAnalysis::responseTimePass() {
-  Bus* bus = processor->getBus();
-  Core* core = processor->getCore();
   const longint_t n = ns->getSize();
   const auto next = [this](longint_t k) { return settling ? settling->stale.next(k) : k; };
   bool moved = false;
   for (longint_t k = next(0); k < n; k = next(k + 1)) {
     if (settling) settling->stale.computed(k);
-    const int i = static_cast<int>(k);
-    const longint_t window = ns->getResponseTime(i);
-    const longint_t busCycles = bus->bankSum(i, window, ns, processor->getNumberOfBanks());
-    const longint_t r = ns->getProcDemand(i) + core->getInterference(i, window, ns, 0) + busCycles;
-    if (r == window) continue;
+    const longint_t r = equation(static_cast<int>(k));
+    if (r == responseTime(k)) continue;
     store(k, r);
     moved = true;
   }
   return moved;
+}
+
+longint_t ResponseTimeAnalysis::equation(int i) const {
+  const longint_t window = ns->getResponseTime(i);
+  const longint_t busCycles =
+      processor->getBus()->bankSum(i, window, ns, processor->getNumberOfBanks());
+  return ns->getProcDemand(i) + processor->getCore()->getInterference(i, window, ns, 0) +
+         busCycles;
 }
 
 void ResponseTimeAnalysis::store(longint_t i, longint_t r) {
@@ -172,7 +207,65 @@ void ResponseTimeAnalysis::refresh(longint_t i) {
   settling->differs.reset(i);
 }
 
+// Whether the response times rise from the processor demands to the least
+// fixed point above them whatever order the nodes are updated in, and no pass
+// count is printed: then any order reaches the values of the passes.
+bool ResponseTimeAnalysis::risesInReleaseOrder() const {
+  const Interference& bus = *processor->getBus();
+  if (VERBOSE > 1 || processor->isOldConfig()) return false;
+  if (processor->getCore()->reads() != Interference::Reads::Nothing) return false;
+  if (bus.reads() != Interference::Reads::Overlapping || !bus.monotone()) return false;
+  for (longint_t i = 0; i < ns->getSize(); ++i)
+    if (bus.readsByPriority(*ns, static_cast<int>(i))) return false;
+  return sumsStaySmall(*ns, *processor);
+}
+
+// A node reads the nodes released before it, and of those released with it
+// only whether they have run at all, so the nodes settle one release date
+// after the other. False when a response time fell, which a monotone model
+// never lets happen; the caller then settles pass by pass.
+bool ResponseTimeAnalysis::settleInReleaseOrder() {
+  startResponseTimes();
+  OverlapIndex index(*ns, processor->getNumberOfBanks());
+  const Lent lent(processor->getBus(), index);
+  std::vector<int> order(ns->getSize());
+  std::iota(order.begin(), order.end(), 0);
+  const auto release = [this](int k) { return ns->getReleaseDate(k); };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return release(a) < release(b); });
+  for (size_t first = 0; first < order.size();) {
+    size_t last = first + 1;
+    while (last < order.size() && release(order[last]) == release(order[first])) ++last;
+    if (!settleReleasedTogether(order, first, last, index)) return false;
+    first = last;
+  }
+  return true;
+}
+
+// Each node of order[first, last) in turn until its equation holds; again
+// while one of them started to run, as the others may see that.
+bool ResponseTimeAnalysis::settleReleasedTogether(const std::vector<int>& order, size_t first,
+                                                  size_t last, OverlapIndex& index) {
+  for (bool started = true; started;) {
+    started = false;
+    for (size_t p = first; p < last; ++p) {
+      const int i = order[p];
+      for (longint_t r = equation(i); r != ns->getResponseTime(i); r = equation(i)) {
+        const longint_t before = ns->getResponseTime(i);
+        if (r < before) return false;
+        ns->setResponseTime(i, r);
+        index.noteResponseTime(r);
+        started = started || before == 0;
+      }
+    }
+  }
+  return true;
+}
+
 int ResponseTimeAnalysis::settleResponseTimes(int& passes) {
+  // The pass count is printed only where the settling goes pass by pass.
+  passes = 0;
+  if (risesInReleaseOrder() && settleInReleaseOrder()) return busFailed() ? 1 : 0;
   settling = std::make_unique<Settling>(*ns, *processor, startResponseTimes());
   const int status = settle(passes);
   settling.reset();

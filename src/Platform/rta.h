@@ -8,6 +8,8 @@
 
 #include "Platform/analysis.h"
 
+class OverlapIndex;
+
 // Response times and release dates by two nested fixed points.
 class ResponseTimeAnalysis : public Analysis {
  public:
@@ -31,6 +33,12 @@ class ResponseTimeAnalysis : public Analysis {
   // when some response time changed. While the response times settle, the
   // nodes that are not stale are skipped, as they would keep their values.
   bool responseTimePass();
+  // The right side of node i's response-time equation.
+  longint_t equation(int i) const;
+  bool risesInReleaseOrder() const;
+  bool settleInReleaseOrder();
+  bool settleReleasedTogether(const std::vector<int>& order, size_t first, size_t last,
+                              OverlapIndex& index);
   longint_t responseTime(longint_t i) const;
   // Sets R(i) and keeps what the settling tracks up to date.
   void store(longint_t i, longint_t r);
