@@ -46,8 +46,9 @@ longint_t Bus::sumOver(const std::vector<int>& banks, int i, longint_t t, Nodese
   return sum;
 }
 
-void Bus::attach(const OverlapIndex* index) {
+void Bus::attach(const OverlapIndex* index, ReleaseSweep* sweep) {
   overlapIndex = index;
+  releaseSweep = index != nullptr ? sweep : nullptr;
   countsValid = false;
 }
 
@@ -119,11 +120,17 @@ const std::vector<longint_t>* Bus::countEveryCore(CoreAccesses accesses, int i, 
   const int delay = proc->getAccDelay();
   const CountsKey key = keyOf(i, t, bank, delay);
   if (countsValid && countsKey == key) return &counts;
-  counts.assign(index->slots(), 0);
   const longint_t relI = nodeset.getReleaseDate(i);
   const longint_t end = t + relI;
-  for (const OverlapIndex::Entry& e : index->listsNear(bank, relI, end))
-    counts[e.slot] += entryAccesses(e, nodeset, relI, end, delay);
+  const std::vector<longint_t>* swept =
+      releaseSweep != nullptr ? releaseSweep->counts(nodeset, bank, relI, end, delay) : nullptr;
+  if (swept != nullptr) {
+    counts = *swept;
+  } else {
+    counts.assign(index->slots(), 0);
+    for (const OverlapIndex::Entry& e : index->listsNear(bank, relI, end))
+      counts[e.slot] += entryAccesses(e, nodeset, relI, end, delay);
+  }
   countsKey = key;
   countsValid = true;
   return &counts;

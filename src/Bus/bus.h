@@ -5,6 +5,7 @@
 
 #include "Bus/interference.h"
 #include "Bus/overlapIndex.h"
+#include "Bus/releaseSweep.h"
 #include "nodeset.h"
 
 // Abstract bus arbitration model with the window operations its models share.
@@ -24,8 +25,9 @@ class Bus : public Interference {
   bool hasFailed() const { return failed; }
 
   // While an index is attached, the window operations on its node set visit
-  // only the nodes it finds near a window; nullptr detaches it.
-  void attach(const OverlapIndex* index);
+  // only the nodes it finds near a window, and computeA takes its counts from
+  // the sweep when there is one and it answers; nullptr detaches them.
+  void attach(const OverlapIndex* index, ReleaseSweep* sweep = nullptr);
 
   // Transactions of node i on the bank.
   longint_t computeS(int i, longint_t t, Nodeset* nodeset, int bank);
@@ -126,6 +128,7 @@ class Bus : public Interference {
   CountsKey keyOf(int i, longint_t t, int bank, int delay) const;
 
   const OverlapIndex* overlapIndex = nullptr;
+  ReleaseSweep* releaseSweep = nullptr;
   std::vector<longint_t> counts;
   CountsKey countsKey{};
   bool countsValid = false;

@@ -129,6 +129,10 @@ std::span<const OverlapIndex::Entry> OverlapIndex::listsNear(int bank, longint_t
   return near(tables().lists[bank], relI, end);
 }
 
+std::span<const OverlapIndex::Entry> OverlapIndex::lists(int bank) const {
+  return tables().lists[bank].entries;
+}
+
 std::span<const OverlapIndex::Entry> OverlapIndex::nodesNear(int bank, longint_t relI,
                                                             longint_t end) const {
   return near(tables().nodes[bank], relI, end);

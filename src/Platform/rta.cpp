@@ -75,10 +75,12 @@ void failWith(const std::string& message) {
   std::cerr << message << std::endl;
 }
 
-// Lends an index to the bus while it lives.
+// Lends an index, and a sweep if given, to the bus while it lives.
 class Lent {
  public:
-  Lent(Bus* bus, const OverlapIndex& index) : bus(bus) { bus->attach(&index); }
+  Lent(Bus* bus, const OverlapIndex& index, ReleaseSweep* sweep = nullptr) : bus(bus) {
+    bus->attach(&index, sweep);
+  }
   ~Lent() { bus->attach(nullptr); }
   Lent(const Lent&) = delete;
   Lent& operator=(const Lent&) = delete;
@@ -227,7 +229,8 @@ bool ResponseTimeAnalysis::risesInReleaseOrder() const {
 bool ResponseTimeAnalysis::settleInReleaseOrder() {
   startResponseTimes();
   OverlapIndex index(*ns, processor->getNumberOfBanks());
-  const Lent lent(processor->getBus(), index);
+  ReleaseSweep sweep(*ns, index, processor->getNumberOfBanks(), processor->getAccDelay());
+  const Lent lent(processor->getBus(), index, &sweep);
   std::vector<int> order(ns->getSize());
   std::iota(order.begin(), order.end(), 0);
   const auto release = [this](int k) { return ns->getReleaseDate(k); };
@@ -236,6 +239,7 @@ bool ResponseTimeAnalysis::settleInReleaseOrder() {
   for (size_t first = 0; first < order.size();) {
     size_t last = first + 1;
     while (last < order.size() && release(order[last]) == release(order[first])) ++last;
+    sweep.enter(release(order[first]));
     if (!settleReleasedTogether(order, first, last, index)) return false;
     first = last;
   }

@@ -1,0 +1,150 @@
+#include "Bus/releaseSweep.h"
+
+#include <algorithm>
+#include <functional>
+#include <queue>
+#include <utility>
+
+#include "Bus/bus.h"
+#include "nodeset.h"
+
+namespace {
+
+const longint_t never = ~longint_t{0};
+
+// The least overlap length from which the window quotient reaches the demand;
+// never when no length does. The quotient grows with the length.
+longint_t fullLength(longint_t demand, int delay) {
+  const auto reaches = [&](longint_t length) {
+    return Bus::windowQuotient(length, delay) >= demand;
+  };
+  const longint_t step = static_cast<longint_t>(delay);
+  if (demand - 1 <= (never - 1) / step) {
+    const longint_t guess = (demand - 1) * step + 1;
+    if (reaches(guess) && !reaches(guess - 1)) return guess;
+  }
+  if (!reaches(never)) return never;
+  longint_t lo = 1, hi = never;  // reaches(hi) holds, reaches(lo - 1) does not
+  while (lo < hi) {
+    const longint_t mid = lo + (hi - lo) / 2;
+    if (reaches(mid)) hi = mid;
+    else lo = mid + 1;
+  }
+  return lo;
+}
+
+}  // namespace
+
+struct ReleaseSweep::Bank {
+  typedef std::pair<longint_t, size_t> Until;  // last date whose window counts the whole demand
+
+  std::vector<OverlapIndex::Entry> entries;  // sorted by release date
+  std::vector<longint_t> releases;
+  std::vector<longint_t> full;               // per entry, see fullLength
+  std::vector<longint_t> prefix;             // demands by slot before each entry
+  longint_t longest = 0;                     // largest full length
+  size_t slots = 0;
+
+  // The sweep: entries released before date are taken in.
+  bool ready = false;
+  longint_t date = 0;
+  size_t taken = 0;
+  std::vector<longint_t> whole;  // by slot, demands of the taken entries counted whole at date
+  std::priority_queue<Until, std::vector<Until>, std::greater<Until>> wholeUntil;
+  std::vector<std::pair<longint_t, size_t>> part;  // finish and entry of those counted in part
+  std::vector<longint_t> before;                   // by slot, counts of the taken entries at date
+  std::vector<size_t> idle;  // entries released at date whose node may not run at all
+};
+
+ReleaseSweep::ReleaseSweep(const Nodeset& nodeset, const OverlapIndex& overlapIndex, int bankCount,
+                           int accessDelay)
+    : ns(nodeset), index(overlapIndex), delay(accessDelay), banks(std::max(bankCount, 0)) {}
+
+ReleaseSweep::~ReleaseSweep() = default;
+
+void ReleaseSweep::enter(longint_t d) { date = d; }
+
+longint_t ReleaseSweep::accesses(longint_t length, longint_t demand) const {
+  return std::min(demand, Bus::windowQuotient(length, delay));
+}
+
+ReleaseSweep::Bank& ReleaseSweep::bank(int b) {
+  std::unique_ptr<Bank>& slot = banks[b];
+  if (slot) return *slot;
+  slot = std::make_unique<Bank>();
+  Bank& bank = *slot;
+  const std::span<const OverlapIndex::Entry> list = index.lists(b);
+  bank.entries.assign(list.begin(), list.end());
+  bank.slots = static_cast<size_t>(index.slots());
+  bank.prefix.assign((bank.entries.size() + 1) * bank.slots, 0);
+  for (size_t e = 0; e < bank.entries.size(); ++e) {
+    const OverlapIndex::Entry& entry = bank.entries[e];
+    bank.releases.push_back(entry.release);
+    bank.full.push_back(fullLength(entry.demand, delay));
+    bank.longest = std::max(bank.longest, bank.full.back());
+    std::copy_n(bank.prefix.begin() + e * bank.slots, bank.slots,
+                bank.prefix.begin() + (e + 1) * bank.slots);
+    bank.prefix[(e + 1) * bank.slots + entry.slot] += entry.demand;
+  }
+  bank.whole.assign(bank.slots, 0);
+  return bank;
+}
+
+// Brings the counts of the entries released before the date up to it.
+void ReleaseSweep::catchUp(Bank& b) const {
+  if (b.ready && b.date == date) return;
+  for (; b.taken < b.entries.size() && b.releases[b.taken] < date; ++b.taken) {
+    const OverlapIndex::Entry& e = b.entries[b.taken];
+    const longint_t finish = e.release + ns.getResponseTime(static_cast<int>(e.node));
+    if (finish <= date) continue;
+    if (b.full[b.taken] != never && finish - date >= b.full[b.taken]) {
+      b.whole[e.slot] += e.demand;
+      b.wholeUntil.emplace(finish - b.full[b.taken], b.taken);
+    } else {
+      b.part.emplace_back(finish, b.taken);
+    }
+  }
+  while (!b.wholeUntil.empty() && b.wholeUntil.top().first < date) {
+    const size_t at = b.wholeUntil.top().second;
+    b.wholeUntil.pop();
+    const OverlapIndex::Entry& e = b.entries[at];
+    b.whole[e.slot] -= e.demand;
+    b.part.emplace_back(e.release + ns.getResponseTime(static_cast<int>(e.node)), at);
+  }
+  std::erase_if(b.part, [this](const auto& p) { return p.first <= date; });
+  b.before = b.whole;
+  for (const auto& [finish, at] : b.part)
+    b.before[b.entries[at].slot] += accesses(finish - date, b.entries[at].demand);
+  b.idle.clear();
+  for (size_t at = b.taken; at < b.entries.size() && b.releases[at] == date; ++at)
+    if (ns.getProcDemand(static_cast<int>(b.entries[at].node)) == 0) b.idle.push_back(at);
+  b.date = date;
+  b.ready = true;
+}
+
+const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset& nodeset, int bankIndex,
+                                                  longint_t relI, longint_t end, int d) {
+  if (&nodeset != &ns || d != delay || delay <= 0 || relI != date || bankIndex < 0 ||
+      bankIndex >= static_cast<int>(banks.size()))
+    return nullptr;
+  Bank& b = bank(bankIndex);
+  catchUp(b);
+  result = b.before;
+  if (end <= date) return &result;
+  // Entries released from the date to end - longest count their whole demand.
+  const auto first = b.releases.begin() + static_cast<long>(b.taken);
+  const auto stop = std::lower_bound(first, b.releases.end(), end);
+  const auto whole = b.longest != never && end >= b.longest
+                         ? std::upper_bound(first, stop, end - b.longest)
+                         : first;
+  const size_t lo = b.taken, mid = whole - b.releases.begin(), hi = stop - b.releases.begin();
+  for (size_t s = 0; s < b.slots; ++s)
+    result[s] += b.prefix[mid * b.slots + s] - b.prefix[lo * b.slots + s];
+  for (size_t at = mid; at < hi; ++at)
+    result[b.entries[at].slot] += accesses(end - b.releases[at], b.entries[at].demand);
+  // A node released at the date counts only once it runs.
+  for (size_t at : b.idle)
+    if (ns.getResponseTime(static_cast<int>(b.entries[at].node)) == 0)
+      result[b.entries[at].slot] -= accesses(end - date, b.entries[at].demand);
+  return &result;
+}
