@@ -28,9 +28,10 @@ longint_t Bus::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   return sum;
 }
 
-std::vector<int> Bus::transactionBanks(const Nodeset& nodeset, int i, int banks) {
+const std::vector<int>& Bus::transactionBanks(const Nodeset& nodeset, int i, int banks) {
   const Nodeset::BankList& list = nodeset.getVecTransactions(i);
-  std::vector<int> found;
+  std::vector<int>& found = ownBanks;
+  found.clear();
   for (auto entry = list.begin(); entry != list.end(); ++entry) {
     const int bank = entry->first;
     const auto sameBank = [bank](const auto& earlier) { return earlier.first == bank; };
@@ -48,6 +49,7 @@ longint_t Bus::sumOver(const std::vector<int>& banks, int i, longint_t t, Nodese
 
 void Bus::attach(const OverlapIndex* index, ReleaseSweep* sweep) {
   overlapIndex = index;
+  slotsValid = false;
   releaseSweep = index != nullptr ? sweep : nullptr;
   countsValid = false;
 }
@@ -136,11 +138,22 @@ const std::vector<longint_t>* Bus::countEveryCore(CoreAccesses accesses, int i, 
   return &counts;
 }
 
-longint_t Bus::coreCount(CoreAccesses accesses, const std::vector<longint_t>* every, int i, int q,
-                         longint_t t, Nodeset* nodeset, int bank) {
-  if (every == nullptr) return (this->*accesses)(i, q, t, nodeset, bank);
-  const int slot = overlapIndex->slotOf(q);
-  return slot < 0 ? 0 : (*every)[slot];
+longint_t Bus::coreCount(CoreAccesses accesses, const std::vector<longint_t>* every, int i,
+                         const CoreSlot& q, longint_t t, Nodeset* nodeset, int bank) {
+  if (every == nullptr) return (this->*accesses)(i, q.core, t, nodeset, bank);
+  return q.slot < 0 ? 0 : (*every)[q.slot];
+}
+
+Bus::CoreSlot Bus::coreSlot(int core) const {
+  return {core, overlapIndex != nullptr ? overlapIndex->slotOf(core) : -1};
+}
+
+const std::vector<Bus::CoreSlot>& Bus::processorCores() {
+  if (slotsValid) return slotsOfCores;
+  slotsOfCores.clear();
+  for (int core : *proc->getCoresVec()) slotsOfCores.push_back(coreSlot(core));
+  slotsValid = overlapIndex != nullptr;
+  return slotsOfCores;
 }
 
 longint_t Bus::computeA(int i, int c, longint_t t, Nodeset* nodeset, int bank) {
@@ -199,14 +212,14 @@ longint_t Bus::roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Node
   if (cap == 0) return 0;
   const std::vector<longint_t>* every = countEveryCore(accesses, i, t, *nodeset, bank);
   const int acc = proc->getAccDelay();
-  const auto term = [&](int q) {
+  const auto term = [&](const CoreSlot& q) {
     return std::min(cycles(acc, coreCount(accesses, every, i, q, t, nodeset, bank)), cap);
   };
   longint_t sum = 0;
-  for (int q : *proc->getCoresVec())
-    if (isRealCore(q) && q != c) sum += term(q);
-  if (proc->hasTx() && c != txCoreId) sum += term(txCoreId);
-  if (proc->hasRx() && c != rxCoreId) sum += term(rxCoreId);
+  for (const CoreSlot& q : processorCores())
+    if (isRealCore(q.core) && q.core != c) sum += term(q);
+  if (proc->hasTx() && c != txCoreId) sum += term(coreSlot(txCoreId));
+  if (proc->hasRx() && c != rxCoreId) sum += term(coreSlot(rxCoreId));
   return sum;
 }
 
@@ -219,34 +232,36 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   const int c = nodeset->getAssignedTo(i);
   const std::vector<longint_t>* every =
       B != 0 ? countEveryCore(accesses, i, t, *nodeset, bank) : nullptr;
-  const auto count = [&](int q) { return coreCount(accesses, every, i, q, t, nodeset, bank); };
-  const std::set<int>& cores = *proc->getCoresVec();
+  const auto count = [&](const CoreSlot& q) {
+    return coreCount(accesses, every, i, q, t, nodeset, bank);
+  };
+  const std::vector<CoreSlot>& cores = processorCores();
 
   // Every term but the Rx accesses of a Tx or real-core node is capped at B, so
   // none of them needs counting when B is 0.
   if (c == rxCoreId) {
     longint_t sum = 0;
     if (B != 0)
-      for (int q : cores)
-        if (q != rxCoreId) sum += cycles(acc, count(q));
+      for (const CoreSlot& q : cores)
+        if (q.core != rxCoreId) sum += cycles(acc, count(q));
     return M + std::min(sum, B);
   }
-  const longint_t rxTerm = cycles(acc, count(rxCoreId));
+  const longint_t rxTerm = cycles(acc, count(coreSlot(rxCoreId)));
   if (c == txCoreId) {
     longint_t sum = 0;
     if (B != 0)
-      for (int q : cores)
-        if (isRealCore(q)) sum += cycles(acc, count(q));
+      for (const CoreSlot& q : cores)
+        if (isRealCore(q.core)) sum += cycles(acc, count(q));
     return M + std::min(sum, B) + rxTerm;
   }
   // Per other real core: its accesses at most one burst of node i's transactions;
   // the Tx accesses at most node i's burst plus the others' burst-weighted accesses.
   longint_t base = proc->isOldConfig() ? M : 0;
   if (B == 0) return base + rxTerm;
-  const longint_t tx = cycles(acc, count(txCoreId));
+  const longint_t tx = cycles(acc, count(coreSlot(txCoreId)));
   longint_t cap = B;
-  for (int q : cores) {
-    if (!isRealCore(q) || q == c) continue;
+  for (const CoreSlot& q : cores) {
+    if (!isRealCore(q.core) || q.core == c) continue;
     const longint_t a = count(q);
     base += std::min(cycles(acc, a), B);
     cap += std::min(cycles(burst, a), B);

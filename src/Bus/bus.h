@@ -81,7 +81,8 @@ class Bus : public Interference {
 
   // The banks below banks where node i has transactions, each once: the first
   // entry of a bank decides, as in the node set's lookup.
-  static std::vector<int> transactionBanks(const Nodeset& nodeset, int i, int banks);
+  // The list lives until the next call.
+  const std::vector<int>& transactionBanks(const Nodeset& nodeset, int i, int banks);
   // getInterference of node i summed over the given banks.
   longint_t sumOver(const std::vector<int>& banks, int i, longint_t t, Nodeset* nodeset);
 
@@ -122,13 +123,24 @@ class Bus : public Interference {
   // time changes; else nullptr.
   const std::vector<longint_t>* countEveryCore(CoreAccesses accesses, int i, longint_t t,
                                                const Nodeset& nodeset, int bank);
+  // A core and the slot of its list in the attached index; -1 without either.
+  struct CoreSlot {
+    int core;
+    int slot;
+  };
+  CoreSlot coreSlot(int core) const;
+  // The processor's cores in ascending order, kept while the index stays attached.
+  const std::vector<CoreSlot>& processorCores();
   // The accesses of core q: from those counts when there are some, else asked for.
-  longint_t coreCount(CoreAccesses accesses, const std::vector<longint_t>* every, int i, int q,
-                      longint_t t, Nodeset* nodeset, int bank);
+  longint_t coreCount(CoreAccesses accesses, const std::vector<longint_t>* every, int i,
+                      const CoreSlot& q, longint_t t, Nodeset* nodeset, int bank);
   CountsKey keyOf(int i, longint_t t, int bank, int delay) const;
 
   const OverlapIndex* overlapIndex = nullptr;
   ReleaseSweep* releaseSweep = nullptr;
+  std::vector<CoreSlot> slotsOfCores;
+  std::vector<int> ownBanks;
+  bool slotsValid = false;
   std::vector<longint_t> counts;
   CountsKey countsKey{};
   bool countsValid = false;

@@ -42,7 +42,7 @@ longint_t BusVesk::computeADSU(longint_t) { return 0; }
 // A bank without transactions of node i charges it only the Rx accesses in its
 // window, and an Rx node nothing.
 longint_t BusVesk::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
-  const std::vector<int> own = transactionBanks(*nodeset, i, banks);
+  const std::vector<int>& own = transactionBanks(*nodeset, i, banks);
   const longint_t sum = sumOver(own, i, t, nodeset);
   if (nodeset->getAssignedTo(i) == rxCoreId) return sum;
   return sum + cycles(proc->getAccDelay(), rxAccessesElsewhere(i, t, *nodeset, banks, own));

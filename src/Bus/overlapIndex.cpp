@@ -1,24 +1,18 @@
 #include "Bus/overlapIndex.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "nodeset.h"
 
-// Entries sorted by release date, with the dates apart for the searches.
+// Entries by release date, with the dates apart for the searches.
 struct OverlapIndex::Sorted {
   std::vector<Entry> entries;
   std::vector<longint_t> releases;
 
-  void add(const Nodeset& ns, longint_t k, int bank, int slot) {
-    const int node = static_cast<int>(k);
-    const longint_t demand = ns.getMemDemandPerBank(node, bank);
-    if (demand != 0) entries.push_back({ns.getReleaseDate(node), demand, k, slot, bank});
-  }
-
-  void sort() {
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const Entry& a, const Entry& b) { return a.release < b.release; });
-    for (const Entry& e : entries) releases.push_back(e.release);
+  void add(const Entry& e) {
+    entries.push_back(e);
+    releases.push_back(e.release);
   }
 };
 
@@ -35,6 +29,7 @@ struct OverlapIndex::Tables {
   std::vector<longint_t> withMemory;
 };
 
+// The nodes are taken in release order, so every table comes out sorted.
 OverlapIndex::Tables::Tables(const Nodeset& ns, int banks) : lists(banks), nodes(banks) {
   const longint_t n = ns.getSize();
   const auto& coreMap = ns.getCoreMap();
@@ -42,33 +37,42 @@ OverlapIndex::Tables::Tables(const Nodeset& ns, int banks) : lists(banks), nodes
     firstCore = coreMap.begin()->first;
     slotOfCore.assign(coreMap.rbegin()->first - firstCore + 1, -1);
   }
+  std::vector<std::vector<int>> slotsOfNode(n);
   for (const auto& [core, entries] : coreMap) {
     const int slot = static_cast<int>(slotLists.size());
     slotOfCore[core - firstCore] = slot;
+    // Ids past the set (left by an earlier build) name no node.
+    for (longint_t k : entries)
+      if (k < n) slotsOfNode[k].push_back(slot);
     slotLists.emplace_back(banks);
     slotDemand.emplace_back(banks, 0);
-    Sorted& everyBank = slotEveryBank.emplace_back();
-    for (int bank = 0; bank < banks; ++bank) {
-      Sorted& list = slotLists[slot][bank];
-      // Ids past the set (left by an earlier build) name no node.
-      for (longint_t k : entries)
-        if (k < n) list.add(ns, k, bank, slot);
-      for (const Entry& e : list.entries) slotDemand[slot][bank] += e.demand;
-      lists[bank].entries.insert(lists[bank].entries.end(), list.entries.begin(),
-                                 list.entries.end());
-      everyBank.entries.insert(everyBank.entries.end(), list.entries.begin(),
-                               list.entries.end());
-      list.sort();
-    }
-    everyBank.sort();
   }
-  for (longint_t k = 0; k < n; ++k) {
+  slotEveryBank.resize(slotLists.size());
+  std::vector<longint_t> byRelease(n);
+  std::iota(byRelease.begin(), byRelease.end(), 0);
+  const auto release = [&ns](longint_t k) { return ns.getReleaseDate(static_cast<int>(k)); };
+  std::stable_sort(byRelease.begin(), byRelease.end(),
+                   [&](longint_t a, longint_t b) { return release(a) < release(b); });
+  for (longint_t k = 0; k < n; ++k)
     if (ns.getMemDemand(static_cast<int>(k)) != 0) withMemory.push_back(k);
-    for (int bank = 0; bank < banks; ++bank) nodes[bank].add(ns, k, bank, -1);
-  }
-  for (int bank = 0; bank < banks; ++bank) {
-    lists[bank].sort();
-    nodes[bank].sort();
+  std::vector<int> seen;
+  for (longint_t k : byRelease) {
+    seen.clear();
+    for (const auto& [bank, demand] : ns.getVecMemDemand(static_cast<int>(k))) {
+      // The first entry of a bank decides, as in the node set's lookup.
+      if (bank < 0 || bank >= banks || std::find(seen.begin(), seen.end(), bank) != seen.end())
+        continue;
+      seen.push_back(bank);
+      if (demand == 0) continue;
+      nodes[bank].add({release(k), demand, k, -1, bank});
+      for (int slot : slotsOfNode[k]) {
+        const Entry e{release(k), demand, k, slot, bank};
+        slotLists[slot][bank].add(e);
+        slotEveryBank[slot].add(e);
+        lists[bank].add(e);
+        slotDemand[slot][bank] += demand;
+      }
+    }
   }
 }
 

@@ -11,6 +11,7 @@
 namespace {
 
 const longint_t never = ~longint_t{0};
+const size_t stride = 8;  // entries per row of prefix sums
 
 // The least overlap length from which the window quotient reaches the demand;
 // never when no length does. The quotient grows with the length.
@@ -41,7 +42,7 @@ struct ReleaseSweep::Bank {
   std::vector<OverlapIndex::Entry> entries;  // sorted by release date
   std::vector<longint_t> releases;
   std::vector<longint_t> full;               // per entry, see fullLength
-  std::vector<longint_t> prefix;             // demands by slot before each entry
+  std::vector<longint_t> prefix;             // demands by slot before every stride-th entry
   longint_t longest = 0;                     // largest full length
   size_t slots = 0;
 
@@ -76,16 +77,17 @@ ReleaseSweep::Bank& ReleaseSweep::bank(int b) {
   const std::span<const OverlapIndex::Entry> list = index.lists(b);
   bank.entries.assign(list.begin(), list.end());
   bank.slots = static_cast<size_t>(index.slots());
-  bank.prefix.assign((bank.entries.size() + 1) * bank.slots, 0);
+  std::vector<longint_t> sums(bank.slots, 0);
   for (size_t e = 0; e < bank.entries.size(); ++e) {
     const OverlapIndex::Entry& entry = bank.entries[e];
+    if (e % stride == 0) bank.prefix.insert(bank.prefix.end(), sums.begin(), sums.end());
+    sums[entry.slot] += entry.demand;
     bank.releases.push_back(entry.release);
     bank.full.push_back(fullLength(entry.demand, delay));
     bank.longest = std::max(bank.longest, bank.full.back());
-    std::copy_n(bank.prefix.begin() + e * bank.slots, bank.slots,
-                bank.prefix.begin() + (e + 1) * bank.slots);
-    bank.prefix[(e + 1) * bank.slots + entry.slot] += entry.demand;
   }
+  if (bank.entries.size() % stride == 0)
+    bank.prefix.insert(bank.prefix.end(), sums.begin(), sums.end());
   bank.whole.assign(bank.slots, 0);
   return bank;
 }
@@ -122,6 +124,22 @@ void ReleaseSweep::catchUp(Bank& b) const {
   b.ready = true;
 }
 
+// Adds the demands of the entries from lo to hi by slot.
+void ReleaseSweep::addWhole(const Bank& b, size_t lo, size_t hi) {
+  const size_t fromRow = (lo + stride - 1) / stride, toRow = hi / stride;
+  if (fromRow >= toRow) {
+    for (size_t at = lo; at < hi; ++at) result[b.entries[at].slot] += b.entries[at].demand;
+    return;
+  }
+  for (size_t at = lo; at < fromRow * stride; ++at)
+    result[b.entries[at].slot] += b.entries[at].demand;
+  const longint_t* from = &b.prefix[fromRow * b.slots];
+  const longint_t* to = &b.prefix[toRow * b.slots];
+  for (size_t s = 0; s < b.slots; ++s) result[s] += to[s] - from[s];
+  for (size_t at = toRow * stride; at < hi; ++at)
+    result[b.entries[at].slot] += b.entries[at].demand;
+}
+
 const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset& nodeset, int bankIndex,
                                                   longint_t relI, longint_t end, int d) {
   if (&nodeset != &ns || d != delay || delay <= 0 || relI != date || bankIndex < 0 ||
@@ -138,8 +156,7 @@ const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset& nodeset, int b
                          ? std::upper_bound(first, stop, end - b.longest)
                          : first;
   const size_t lo = b.taken, mid = whole - b.releases.begin(), hi = stop - b.releases.begin();
-  for (size_t s = 0; s < b.slots; ++s)
-    result[s] += b.prefix[mid * b.slots + s] - b.prefix[lo * b.slots + s];
+  addWhole(b, lo, mid);
   for (size_t at = mid; at < hi; ++at)
     result[b.entries[at].slot] += accesses(end - b.releases[at], b.entries[at].demand);
   // A node released at the date counts only once it runs.

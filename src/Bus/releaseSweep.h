@@ -38,6 +38,7 @@ class ReleaseSweep {
   Bank& bank(int b);
   void catchUp(Bank& b) const;
   longint_t accesses(longint_t length, longint_t demand) const;
+  void addWhole(const Bank& b, size_t lo, size_t hi);
 
   const Nodeset& ns;
   const OverlapIndex& index;
