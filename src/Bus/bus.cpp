@@ -56,6 +56,18 @@ void Bus::attach(const OverlapIndex* index, ReleaseSweep* sweep) {
 
 int Bus::accessDelay() const { return proc->getAccDelay(); }
 
+std::unique_ptr<ReleaseSweep> Bus::makeSweep(const Nodeset& nodeset, const OverlapIndex& index,
+                                             int banks) {
+  return std::make_unique<ReleaseSweep>(nodeset, index, banks, accessDelay());
+}
+
+const std::vector<longint_t>* Bus::sweptCounts(int i, longint_t t, const Nodeset& nodeset,
+                                               int bank, bool bySlot) {
+  if (releaseSweep == nullptr || releaseSweep->bySlot() != bySlot) return nullptr;
+  const longint_t relI = nodeset.getReleaseDate(i);
+  return releaseSweep->counts(nodeset, bank, relI, t + relI, accessDelay());
+}
+
 longint_t Bus::overlapAccesses(longint_t relK, longint_t respK, longint_t demand, longint_t relI,
                                longint_t end, int delay) {
   if (!overlaps(relK, respK, relI, end)) return 0;
@@ -124,8 +136,7 @@ const std::vector<longint_t>* Bus::countEveryCore(CoreAccesses accesses, int i, 
   if (countsValid && countsKey == key) return &counts;
   const longint_t relI = nodeset.getReleaseDate(i);
   const longint_t end = t + relI;
-  const std::vector<longint_t>* swept =
-      releaseSweep != nullptr ? releaseSweep->counts(nodeset, bank, relI, end, delay) : nullptr;
+  const std::vector<longint_t>* swept = sweptCounts(i, t, nodeset, bank, true);
   if (swept != nullptr) {
     counts = *swept;
   } else {

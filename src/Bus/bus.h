@@ -1,6 +1,7 @@
 #ifndef TOLLBRIG_BUS_H
 #define TOLLBRIG_BUS_H
 
+#include <memory>
 #include <vector>
 
 #include "Bus/interference.h"
@@ -28,6 +29,10 @@ class Bus : public Interference {
   // only the nodes it finds near a window, and computeA takes its counts from
   // the sweep when there is one and it answers; nullptr detaches them.
   void attach(const OverlapIndex* index, ReleaseSweep* sweep = nullptr);
+  // A sweep over the index for an analysis that takes the nodes in release
+  // order, with the counts this model asks for; nullptr when none serves.
+  virtual std::unique_ptr<ReleaseSweep> makeSweep(const Nodeset& nodeset,
+                                                  const OverlapIndex& index, int banks);
 
   // Transactions of node i on the bank.
   longint_t computeS(int i, longint_t t, Nodeset* nodeset, int bank);
@@ -50,6 +55,12 @@ class Bus : public Interference {
  protected:
   // computeA or computeNoReleaseA: accesses of one core against node i's window.
   typedef longint_t (Bus::*CoreAccesses)(int i, int c, longint_t t, Nodeset* nodeset, int bank);
+
+  // The attached sweep's counts for node i's window on the bank, when the
+  // sweep counts by core-list slot as asked or not; else nullptr.
+  const std::vector<longint_t>* sweptCounts(int i, longint_t t, const Nodeset& nodeset, int bank,
+                                            bool bySlot);
+  int accessDelay() const;
 
   // The attached index when it answers for this node set and bank, else nullptr.
   const OverlapIndex* indexFor(const Nodeset& nodeset, int bank) const {
@@ -110,7 +121,6 @@ class Bus : public Interference {
     bool operator==(const CountsKey&) const = default;
   };
 
-  int accessDelay() const;
   // Accesses of a node from relK to relK + respK within the window from relI to
   // end, at most its demand on the bank. The length is not clipped to the end.
   static longint_t overlapAccesses(longint_t relK, longint_t respK, longint_t demand,

@@ -137,6 +137,10 @@ std::span<const OverlapIndex::Entry> OverlapIndex::lists(int bank) const {
   return tables().lists[bank].entries;
 }
 
+std::span<const OverlapIndex::Entry> OverlapIndex::nodes(int bank) const {
+  return tables().nodes[bank].entries;
+}
+
 std::span<const OverlapIndex::Entry> OverlapIndex::nodesNear(int bank, longint_t relI,
                                                             longint_t end) const {
   return near(tables().nodes[bank], relI, end);

@@ -49,8 +49,9 @@ class OverlapIndex {
   // Entries of the list in the slot with a demand on any bank that may touch the window.
   std::span<const Entry> listNearEveryBank(int slot, longint_t relI, longint_t end) const;
   std::span<const Entry> listsNear(int bank, longint_t relI, longint_t end) const;
-  // Entries of all core lists with a demand on the bank, by release date.
+  // Entries of all core lists, and the nodes, with a demand on the bank, by release date.
   std::span<const Entry> lists(int bank) const;
+  std::span<const Entry> nodes(int bank) const;
   // Nodes with a demand on the bank that may touch the window.
   std::span<const Entry> nodesNear(int bank, longint_t relI, longint_t end) const;
   // Entries of core c's list with a demand on the bank, and the sum of those demands.

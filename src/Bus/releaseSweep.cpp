@@ -59,7 +59,20 @@ struct ReleaseSweep::Bank {
 
 ReleaseSweep::ReleaseSweep(const Nodeset& nodeset, const OverlapIndex& overlapIndex, int bankCount,
                            int accessDelay)
-    : ns(nodeset), index(overlapIndex), delay(accessDelay), banks(std::max(bankCount, 0)) {}
+    : ns(nodeset),
+      index(overlapIndex),
+      delay(accessDelay),
+      classes(overlapIndex.slots()),
+      banks(std::max(bankCount, 0)) {}
+
+ReleaseSweep::ReleaseSweep(const Nodeset& nodeset, const OverlapIndex& overlapIndex, int bankCount,
+                           int accessDelay, std::vector<int> nodeClasses, int classCount)
+    : ns(nodeset),
+      index(overlapIndex),
+      delay(accessDelay),
+      classOfNode(std::move(nodeClasses)),
+      classes(classCount),
+      banks(std::max(bankCount, 0)) {}
 
 ReleaseSweep::~ReleaseSweep() = default;
 
@@ -74,9 +87,11 @@ ReleaseSweep::Bank& ReleaseSweep::bank(int b) {
   if (slot) return *slot;
   slot = std::make_unique<Bank>();
   Bank& bank = *slot;
-  const std::span<const OverlapIndex::Entry> list = index.lists(b);
+  const std::span<const OverlapIndex::Entry> list = bySlot() ? index.lists(b) : index.nodes(b);
   bank.entries.assign(list.begin(), list.end());
-  bank.slots = static_cast<size_t>(index.slots());
+  if (!bySlot())
+    for (OverlapIndex::Entry& e : bank.entries) e.slot = classOfNode[e.node];
+  bank.slots = static_cast<size_t>(classes);
   std::vector<longint_t> sums(bank.slots, 0);
   for (size_t e = 0; e < bank.entries.size(); ++e) {
     const OverlapIndex::Entry& entry = bank.entries[e];

@@ -229,8 +229,9 @@ bool ResponseTimeAnalysis::risesInReleaseOrder() const {
 bool ResponseTimeAnalysis::settleInReleaseOrder() {
   startResponseTimes();
   OverlapIndex index(*ns, processor->getNumberOfBanks());
-  ReleaseSweep sweep(*ns, index, processor->getNumberOfBanks(), processor->getAccDelay());
-  const Lent lent(processor->getBus(), index, &sweep);
+  const std::unique_ptr<ReleaseSweep> sweep =
+      processor->getBus()->makeSweep(*ns, index, processor->getNumberOfBanks());
+  const Lent lent(processor->getBus(), index, sweep.get());
   std::vector<int> order(ns->getSize());
   std::iota(order.begin(), order.end(), 0);
   const auto release = [this](int k) { return ns->getReleaseDate(k); };
@@ -239,7 +240,7 @@ bool ResponseTimeAnalysis::settleInReleaseOrder() {
   for (size_t first = 0; first < order.size();) {
     size_t last = first + 1;
     while (last < order.size() && release(order[last]) == release(order[first])) ++last;
-    sweep.enter(release(order[first]));
+    if (sweep) sweep->enter(release(order[first]));
     if (!settleReleasedTogether(order, first, last, index)) return false;
     first = last;
   }
