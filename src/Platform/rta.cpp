@@ -9,6 +9,7 @@
 
 #include "Bus/bus.h"
 #include "Platform/core.h"
+#include "Platform/previousSettling.h"
 #include "Platform/processor.h"
 #include "Platform/releaseDates.h"
 #include "Platform/staleNodes.h"
@@ -237,24 +238,43 @@ bool ResponseTimeAnalysis::settleInReleaseOrder() {
   const auto release = [this](int k) { return ns->getReleaseDate(k); };
   std::stable_sort(order.begin(), order.end(),
                    [&](int a, int b) { return release(a) < release(b); });
+  previous->begin();
+  std::vector<int> together;
   for (size_t first = 0; first < order.size();) {
     size_t last = first + 1;
     while (last < order.size() && release(order[last]) == release(order[first])) ++last;
-    if (sweep) sweep->enter(release(order[first]));
-    if (!settleReleasedTogether(order, first, last, index)) return false;
+    const longint_t date = release(order[first]);
+    if (sweep) sweep->enter(date);
+    previous->enter(date);
+    together.assign(order.begin() + static_cast<long>(first), order.begin() + static_cast<long>(last));
+    // A node that may run for 0 cycles is seen by those released with it.
+    const bool mayIdle = std::any_of(together.begin(), together.end(),
+                                     [this](int k) { return ns->getProcDemand(k) == 0; });
+    if (!mayIdle) std::erase_if(together, [&](int k) { return keeps(k, index); });
+    if (!settleReleasedTogether(together, index)) return false;
+    for (size_t p = first; p < last; ++p) previous->settled(order[p]);
     first = last;
   }
+  previous->record();
   return true;
 }
 
-// Each node of order[first, last) in turn until its equation holds; again
-// while one of them started to run, as the others may see that.
-bool ResponseTimeAnalysis::settleReleasedTogether(const std::vector<int>& order, size_t first,
-                                                  size_t last, OverlapIndex& index) {
+// Whether node i settles as in the last settling; it then takes that response time.
+bool ResponseTimeAnalysis::keeps(int i, OverlapIndex& index) {
+  if (!previous->keeps(i)) return false;
+  const longint_t r = previous->responseTime(i);
+  ns->setResponseTime(i, r);
+  index.noteResponseTime(r);
+  return true;
+}
+
+// Each node in turn until its equation holds; again while one of them
+// started to run, as the others may see that.
+bool ResponseTimeAnalysis::settleReleasedTogether(const std::vector<int>& nodes,
+                                                  OverlapIndex& index) {
   for (bool started = true; started;) {
     started = false;
-    for (size_t p = first; p < last; ++p) {
-      const int i = order[p];
+    for (const int i : nodes) {
       for (longint_t r = equation(i); r != ns->getResponseTime(i); r = equation(i)) {
         const longint_t before = ns->getResponseTime(i);
         if (r < before) return false;
@@ -271,6 +291,7 @@ int ResponseTimeAnalysis::settleResponseTimes(int& passes) {
   // The pass count is printed only where the settling goes pass by pass.
   passes = 0;
   if (risesInReleaseOrder() && settleInReleaseOrder()) return busFailed() ? 1 : 0;
+  previous->forget();
   settling = std::make_unique<Settling>(*ns, *processor, startResponseTimes());
   const int status = settle(passes);
   settling.reset();
@@ -380,6 +401,7 @@ int ResponseTimeAnalysis::analyse() {
   for (longint_t i = 0; i < n; ++i) rel0[i] = ns->getReleaseDate(static_cast<int>(i));
   outerLoopIter = 0;
   ReleaseDates releases(*ns);
+  previous = std::make_unique<PreviousSettling>(*ns);
   std::vector<std::vector<longint_t>> starts;
   std::unordered_multimap<std::uint64_t, size_t> startIndex;
   bool changed = true;

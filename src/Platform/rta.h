@@ -9,6 +9,7 @@
 #include "Platform/analysis.h"
 
 class OverlapIndex;
+class PreviousSettling;
 
 // Response times and release dates by two nested fixed points.
 class ResponseTimeAnalysis : public Analysis {
@@ -37,8 +38,8 @@ class ResponseTimeAnalysis : public Analysis {
   longint_t equation(int i) const;
   bool risesInReleaseOrder() const;
   bool settleInReleaseOrder();
-  bool settleReleasedTogether(const std::vector<int>& order, size_t first, size_t last,
-                              OverlapIndex& index);
+  bool settleReleasedTogether(const std::vector<int>& nodes, OverlapIndex& index);
+  bool keeps(int i, OverlapIndex& index);
   longint_t responseTime(longint_t i) const;
   // Sets R(i) and keeps what the settling tracks up to date.
   void store(longint_t i, longint_t r);
@@ -54,6 +55,7 @@ class ResponseTimeAnalysis : public Analysis {
 
   Nodeset* ns = nullptr;
   std::unique_ptr<Settling> settling;  // while the response times settle
+  std::unique_ptr<PreviousSettling> previous;  // while an analysis runs
 };
 
 #endif
