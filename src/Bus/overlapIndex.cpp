@@ -16,64 +16,78 @@ struct OverlapIndex::Sorted {
   }
 };
 
+// What every table is built from; each table is built on its first question.
 struct OverlapIndex::Tables {
   Tables(const Nodeset& ns, int banks);
 
+  // Calls add with the entry of each node, on each bank where it has a demand,
+  // for each core list holding it (slot -1 and once when the node stands for
+  // itself), in release order.
+  template <typename Add>
+  void forEachEntry(bool inLists, Add add) const;
+
+  int banks;
   int firstCore = 0;
-  std::vector<int> slotOfCore;                     // by core - firstCore
+  std::vector<int> slotOfCore;               // by core - firstCore
+  int slots = 0;
+  std::vector<std::vector<int>> slotsOfNode;  // the lists that hold each node
+  std::vector<longint_t> byRelease;
+  std::vector<longint_t> releaseOf;
+  std::vector<std::vector<std::pair<int, longint_t>>> demands;  // per node: bank, demand
+  std::vector<longint_t> withMemory;
+
   std::vector<std::vector<Sorted>> slotLists;      // per slot and bank
-  std::vector<Sorted> slotEveryBank;               // per slot
   std::vector<std::vector<longint_t>> slotDemand;  // per slot and bank
+  std::vector<Sorted> slotEveryBank;               // per slot
   std::vector<Sorted> lists;                       // per bank
   std::vector<Sorted> nodes;                       // per bank
-  std::vector<longint_t> withMemory;
+  bool slotListsBuilt = false, everyBankBuilt = false, listsBuilt = false, nodesBuilt = false;
 };
 
-// The nodes are taken in release order, so every table comes out sorted.
-OverlapIndex::Tables::Tables(const Nodeset& ns, int banks) : lists(banks), nodes(banks) {
+OverlapIndex::Tables::Tables(const Nodeset& ns, int bankCount) : banks(bankCount) {
   const longint_t n = ns.getSize();
   const auto& coreMap = ns.getCoreMap();
   if (!coreMap.empty()) {
     firstCore = coreMap.begin()->first;
     slotOfCore.assign(coreMap.rbegin()->first - firstCore + 1, -1);
   }
-  std::vector<std::vector<int>> slotsOfNode(n);
+  slotsOfNode.resize(n);
   for (const auto& [core, entries] : coreMap) {
-    const int slot = static_cast<int>(slotLists.size());
-    slotOfCore[core - firstCore] = slot;
+    slotOfCore[core - firstCore] = slots;
     // Ids past the set (left by an earlier build) name no node.
     for (longint_t k : entries)
-      if (k < n) slotsOfNode[k].push_back(slot);
-    slotLists.emplace_back(banks);
-    slotDemand.emplace_back(banks, 0);
+      if (k < n) slotsOfNode[k].push_back(slots);
+    ++slots;
   }
-  slotEveryBank.resize(slotLists.size());
-  std::vector<longint_t> byRelease(n);
-  std::iota(byRelease.begin(), byRelease.end(), 0);
-  const auto release = [&ns](longint_t k) { return ns.getReleaseDate(static_cast<int>(k)); };
-  std::stable_sort(byRelease.begin(), byRelease.end(),
-                   [&](longint_t a, longint_t b) { return release(a) < release(b); });
-  for (longint_t k = 0; k < n; ++k)
-    if (ns.getMemDemand(static_cast<int>(k)) != 0) withMemory.push_back(k);
-  std::vector<int> seen;
-  for (longint_t k : byRelease) {
-    seen.clear();
-    for (const auto& [bank, demand] : ns.getVecMemDemand(static_cast<int>(k))) {
+  releaseOf.resize(n);
+  byRelease.resize(n);
+  demands.resize(n);
+  for (longint_t k = 0; k < n; ++k) {
+    const int node = static_cast<int>(k);
+    releaseOf[k] = ns.getReleaseDate(node);
+    if (ns.getMemDemand(node) != 0) withMemory.push_back(k);
+    for (const auto& [bank, demand] : ns.getVecMemDemand(node)) {
       // The first entry of a bank decides, as in the node set's lookup.
-      if (bank < 0 || bank >= banks || std::find(seen.begin(), seen.end(), bank) != seen.end())
+      const auto sameBank = [bank](const auto& earlier) { return earlier.first == bank; };
+      if (bank < 0 || bank >= banks || std::any_of(demands[k].begin(), demands[k].end(), sameBank))
         continue;
-      seen.push_back(bank);
-      if (demand == 0) continue;
-      nodes[bank].add({release(k), demand, k, -1, bank});
-      for (int slot : slotsOfNode[k]) {
-        const Entry e{release(k), demand, k, slot, bank};
-        slotLists[slot][bank].add(e);
-        slotEveryBank[slot].add(e);
-        lists[bank].add(e);
-        slotDemand[slot][bank] += demand;
-      }
+      demands[k].emplace_back(bank, demand);
     }
+    std::erase_if(demands[k], [](const auto& entry) { return entry.second == 0; });
   }
+  std::iota(byRelease.begin(), byRelease.end(), 0);
+  std::stable_sort(byRelease.begin(), byRelease.end(),
+                   [this](longint_t a, longint_t b) { return releaseOf[a] < releaseOf[b]; });
+}
+
+template <typename Add>
+void OverlapIndex::Tables::forEachEntry(bool inLists, Add add) const {
+  for (longint_t k : byRelease)
+    for (const auto& [bank, demand] : demands[k]) {
+      if (!inLists) add(Entry{releaseOf[k], demand, k, -1, bank});
+      else
+        for (int slot : slotsOfNode[k]) add(Entry{releaseOf[k], demand, k, slot, bank});
+    }
 }
 
 OverlapIndex::OverlapIndex(const Nodeset& nodeset, int bankCount)
@@ -105,7 +119,22 @@ int OverlapIndex::slotOf(int core) const {
   return at >= 0 && at < static_cast<long>(t.slotOfCore.size()) ? t.slotOfCore[at] : -1;
 }
 
-int OverlapIndex::slots() const { return static_cast<int>(tables().slotLists.size()); }
+int OverlapIndex::slots() const { return tables().slots; }
+
+const std::vector<std::vector<OverlapIndex::Sorted>>& OverlapIndex::slotLists() const {
+  tables();
+  Tables& t = *built;
+  if (!t.slotListsBuilt) {
+    t.slotLists.assign(t.slots, std::vector<Sorted>(banks));
+    t.slotDemand.assign(t.slots, std::vector<longint_t>(banks, 0));
+    t.forEachEntry(true, [&t](const Entry& e) {
+      t.slotLists[e.slot][e.bank].add(e);
+      t.slotDemand[e.slot][e.bank] += e.demand;
+    });
+    t.slotListsBuilt = true;
+  }
+  return t.slotLists;
+}
 
 std::span<const OverlapIndex::Entry> OverlapIndex::near(const Sorted& list, longint_t relI,
                                                        longint_t end) const {
@@ -120,40 +149,71 @@ std::span<const OverlapIndex::Entry> OverlapIndex::near(const Sorted& list, long
 
 std::span<const OverlapIndex::Entry> OverlapIndex::listNear(int slot, int bank, longint_t relI,
                                                            longint_t end) const {
-  return near(tables().slotLists[slot][bank], relI, end);
+  return near(slotLists()[slot][bank], relI, end);
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::listNearEveryBank(int slot, longint_t relI,
                                                                     longint_t end) const {
-  return near(tables().slotEveryBank[slot], relI, end);
+  tables();
+  Tables& t = *built;
+  if (!t.everyBankBuilt) {
+    t.slotEveryBank.assign(t.slots, Sorted{});
+    t.forEachEntry(true, [&t](const Entry& e) { t.slotEveryBank[e.slot].add(e); });
+    t.everyBankBuilt = true;
+  }
+  return near(t.slotEveryBank[slot], relI, end);
+}
+
+const OverlapIndex::Sorted& OverlapIndex::bankList(int bank) const {
+  tables();
+  Tables& t = *built;
+  if (!t.listsBuilt) {
+    t.lists.assign(banks, Sorted{});
+    t.forEachEntry(true, [&t](const Entry& e) { t.lists[e.bank].add(e); });
+    t.listsBuilt = true;
+  }
+  return t.lists[bank];
+}
+
+const OverlapIndex::Sorted& OverlapIndex::bankNodes(int bank) const {
+  tables();
+  Tables& t = *built;
+  if (!t.nodesBuilt) {
+    t.nodes.assign(banks, Sorted{});
+    t.forEachEntry(false, [&t](const Entry& e) { t.nodes[e.bank].add(e); });
+    t.nodesBuilt = true;
+  }
+  return t.nodes[bank];
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::listsNear(int bank, longint_t relI,
                                                             longint_t end) const {
-  return near(tables().lists[bank], relI, end);
+  return near(bankList(bank), relI, end);
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::lists(int bank) const {
-  return tables().lists[bank].entries;
+  return bankList(bank).entries;
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::nodes(int bank) const {
-  return tables().nodes[bank].entries;
+  return bankNodes(bank).entries;
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::nodesNear(int bank, longint_t relI,
                                                             longint_t end) const {
-  return near(tables().nodes[bank], relI, end);
+  return near(bankNodes(bank), relI, end);
 }
 
 size_t OverlapIndex::listEntries(int core, int bank) const {
   const int slot = slotOf(core);
-  return slot < 0 ? 0 : tables().slotLists[slot][bank].entries.size();
+  return slot < 0 ? 0 : slotLists()[slot][bank].entries.size();
 }
 
 longint_t OverlapIndex::listDemand(int core, int bank) const {
   const int slot = slotOf(core);
-  return slot < 0 ? 0 : tables().slotDemand[slot][bank];
+  if (slot < 0) return 0;
+  slotLists();
+  return built->slotDemand[slot][bank];
 }
 
 const std::vector<longint_t>& OverlapIndex::memoryNodes() const { return tables().withMemory; }

@@ -65,6 +65,9 @@ class OverlapIndex {
   struct Tables;
 
   const Tables& tables() const;
+  const std::vector<std::vector<Sorted>>& slotLists() const;
+  const Sorted& bankList(int bank) const;
+  const Sorted& bankNodes(int bank) const;
   std::span<const Entry> near(const Sorted& list, longint_t relI, longint_t end) const;
 
   const Nodeset& ns;

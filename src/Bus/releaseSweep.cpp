@@ -39,7 +39,8 @@ longint_t fullLength(longint_t demand, int delay) {
 struct ReleaseSweep::Bank {
   typedef std::pair<longint_t, size_t> Until;  // last date whose window counts the whole demand
 
-  std::vector<OverlapIndex::Entry> entries;  // sorted by release date
+  std::span<const OverlapIndex::Entry> entries;  // the index's, sorted by release date
+  std::vector<int> classOf;                      // per entry, unless the slots are the classes
   std::vector<longint_t> releases;
   std::vector<longint_t> full;               // per entry, see fullLength
   std::vector<longint_t> prefix;             // demands by slot before every stride-th entry
@@ -55,6 +56,8 @@ struct ReleaseSweep::Bank {
   std::vector<std::pair<longint_t, size_t>> part;  // finish and entry of those counted in part
   std::vector<longint_t> before;                   // by slot, counts of the taken entries at date
   std::vector<size_t> idle;  // entries released at date whose node may not run at all
+
+  int classAt(size_t at) const { return classOf.empty() ? entries[at].slot : classOf[at]; }
 };
 
 ReleaseSweep::ReleaseSweep(const Nodeset& nodeset, const OverlapIndex& overlapIndex, int bankCount,
@@ -88,15 +91,15 @@ ReleaseSweep::Bank& ReleaseSweep::bank(int b) {
   slot = std::make_unique<Bank>();
   Bank& bank = *slot;
   const std::span<const OverlapIndex::Entry> list = bySlot() ? index.lists(b) : index.nodes(b);
-  bank.entries.assign(list.begin(), list.end());
+  bank.entries = list;
   if (!bySlot())
-    for (OverlapIndex::Entry& e : bank.entries) e.slot = classOfNode[e.node];
+    for (const OverlapIndex::Entry& e : list) bank.classOf.push_back(classOfNode[e.node]);
   bank.slots = static_cast<size_t>(classes);
   std::vector<longint_t> sums(bank.slots, 0);
   for (size_t e = 0; e < bank.entries.size(); ++e) {
     const OverlapIndex::Entry& entry = bank.entries[e];
     if (e % stride == 0) bank.prefix.insert(bank.prefix.end(), sums.begin(), sums.end());
-    sums[entry.slot] += entry.demand;
+    sums[bank.classAt(e)] += entry.demand;
     bank.releases.push_back(entry.release);
     bank.full.push_back(fullLength(entry.demand, delay));
     bank.longest = std::max(bank.longest, bank.full.back());
@@ -115,7 +118,7 @@ void ReleaseSweep::catchUp(Bank& b) const {
     const longint_t finish = e.release + ns.getResponseTime(static_cast<int>(e.node));
     if (finish <= date) continue;
     if (b.full[b.taken] != never && finish - date >= b.full[b.taken]) {
-      b.whole[e.slot] += e.demand;
+      b.whole[b.classAt(b.taken)] += e.demand;
       b.wholeUntil.emplace(finish - b.full[b.taken], b.taken);
     } else {
       b.part.emplace_back(finish, b.taken);
@@ -125,13 +128,13 @@ void ReleaseSweep::catchUp(Bank& b) const {
     const size_t at = b.wholeUntil.top().second;
     b.wholeUntil.pop();
     const OverlapIndex::Entry& e = b.entries[at];
-    b.whole[e.slot] -= e.demand;
+    b.whole[b.classAt(at)] -= e.demand;
     b.part.emplace_back(e.release + ns.getResponseTime(static_cast<int>(e.node)), at);
   }
   std::erase_if(b.part, [this](const auto& p) { return p.first <= date; });
   b.before = b.whole;
   for (const auto& [finish, at] : b.part)
-    b.before[b.entries[at].slot] += accesses(finish - date, b.entries[at].demand);
+    b.before[b.classAt(at)] += accesses(finish - date, b.entries[at].demand);
   b.idle.clear();
   for (size_t at = b.taken; at < b.entries.size() && b.releases[at] == date; ++at)
     if (ns.getProcDemand(static_cast<int>(b.entries[at].node)) == 0) b.idle.push_back(at);
@@ -143,16 +146,16 @@ void ReleaseSweep::catchUp(Bank& b) const {
 void ReleaseSweep::addWhole(const Bank& b, size_t lo, size_t hi) {
   const size_t fromRow = (lo + stride - 1) / stride, toRow = hi / stride;
   if (fromRow >= toRow) {
-    for (size_t at = lo; at < hi; ++at) result[b.entries[at].slot] += b.entries[at].demand;
+    for (size_t at = lo; at < hi; ++at) result[b.classAt(at)] += b.entries[at].demand;
     return;
   }
   for (size_t at = lo; at < fromRow * stride; ++at)
-    result[b.entries[at].slot] += b.entries[at].demand;
+    result[b.classAt(at)] += b.entries[at].demand;
   const longint_t* from = &b.prefix[fromRow * b.slots];
   const longint_t* to = &b.prefix[toRow * b.slots];
   for (size_t s = 0; s < b.slots; ++s) result[s] += to[s] - from[s];
   for (size_t at = toRow * stride; at < hi; ++at)
-    result[b.entries[at].slot] += b.entries[at].demand;
+    result[b.classAt(at)] += b.entries[at].demand;
 }
 
 const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset& nodeset, int bankIndex,
@@ -173,10 +176,10 @@ const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset& nodeset, int b
   const size_t lo = b.taken, mid = whole - b.releases.begin(), hi = stop - b.releases.begin();
   addWhole(b, lo, mid);
   for (size_t at = mid; at < hi; ++at)
-    result[b.entries[at].slot] += accesses(end - b.releases[at], b.entries[at].demand);
+    result[b.classAt(at)] += accesses(end - b.releases[at], b.entries[at].demand);
   // A node released at the date counts only once it runs.
   for (size_t at : b.idle)
     if (ns.getResponseTime(static_cast<int>(b.entries[at].node)) == 0)
-      result[b.entries[at].slot] -= accesses(end - date, b.entries[at].demand);
+      result[b.classAt(at)] -= accesses(end - date, b.entries[at].demand);
   return &result;
 }
