@@ -30,10 +30,14 @@ struct OverlapIndex::Tables {
   int firstCore = 0;
   std::vector<int> slotOfCore;               // by core - firstCore
   int slots = 0;
-  std::vector<std::vector<int>> slotsOfNode;  // the lists that hold each node
+  // Node k's core-list slots, and its banks with their demands, in one array
+  // each: from the k-th to the (k + 1)-th offset.
+  std::vector<int> slotOfNode;
+  std::vector<size_t> slotsFrom;
+  std::vector<std::pair<int, longint_t>> demands;
+  std::vector<size_t> demandsFrom;
   std::vector<longint_t> byRelease;
   std::vector<longint_t> releaseOf;
-  std::vector<std::vector<std::pair<int, longint_t>>> demands;  // per node: bank, demand
   std::vector<longint_t> withMemory;
 
   std::vector<std::vector<Sorted>> slotLists;      // per slot and bank
@@ -51,29 +55,38 @@ OverlapIndex::Tables::Tables(const Nodeset& ns, int bankCount) : banks(bankCount
     firstCore = coreMap.begin()->first;
     slotOfCore.assign(coreMap.rbegin()->first - firstCore + 1, -1);
   }
-  slotsOfNode.resize(n);
+  // Ids past the set (left by an earlier build) name no node.
+  slotsFrom.assign(n + 1, 0);
+  for (const auto& [core, entries] : coreMap)
+    for (longint_t k : entries)
+      if (k < n) ++slotsFrom[k + 1];
+  std::partial_sum(slotsFrom.begin(), slotsFrom.end(), slotsFrom.begin());
+  slotOfNode.resize(slotsFrom[n]);
+  std::vector<size_t> filled(slotsFrom.begin(), slotsFrom.end() - 1);
   for (const auto& [core, entries] : coreMap) {
     slotOfCore[core - firstCore] = slots;
-    // Ids past the set (left by an earlier build) name no node.
     for (longint_t k : entries)
-      if (k < n) slotsOfNode[k].push_back(slots);
+      if (k < n) slotOfNode[filled[k]++] = slots;
     ++slots;
   }
   releaseOf.resize(n);
   byRelease.resize(n);
-  demands.resize(n);
+  demandsFrom.push_back(0);
   for (longint_t k = 0; k < n; ++k) {
     const int node = static_cast<int>(k);
     releaseOf[k] = ns.getReleaseDate(node);
     if (ns.getMemDemand(node) != 0) withMemory.push_back(k);
+    const long own = static_cast<long>(demands.size());
     for (const auto& [bank, demand] : ns.getVecMemDemand(node)) {
       // The first entry of a bank decides, as in the node set's lookup.
       const auto sameBank = [bank](const auto& earlier) { return earlier.first == bank; };
-      if (bank < 0 || bank >= banks || std::any_of(demands[k].begin(), demands[k].end(), sameBank))
+      if (bank < 0 || bank >= banks || std::any_of(demands.begin() + own, demands.end(), sameBank))
         continue;
-      demands[k].emplace_back(bank, demand);
+      demands.emplace_back(bank, demand);
     }
-    std::erase_if(demands[k], [](const auto& entry) { return entry.second == 0; });
+    const auto isZero = [](const auto& entry) { return entry.second == 0; };
+    demands.erase(std::remove_if(demands.begin() + own, demands.end(), isZero), demands.end());
+    demandsFrom.push_back(demands.size());
   }
   std::iota(byRelease.begin(), byRelease.end(), 0);
   std::stable_sort(byRelease.begin(), byRelease.end(),
@@ -83,10 +96,12 @@ OverlapIndex::Tables::Tables(const Nodeset& ns, int bankCount) : banks(bankCount
 template <typename Add>
 void OverlapIndex::Tables::forEachEntry(bool inLists, Add add) const {
   for (longint_t k : byRelease)
-    for (const auto& [bank, demand] : demands[k]) {
+    for (size_t d = demandsFrom[k]; d < demandsFrom[k + 1]; ++d) {
+      const auto [bank, demand] = demands[d];
       if (!inLists) add(Entry{releaseOf[k], demand, k, -1, bank});
       else
-        for (int slot : slotsOfNode[k]) add(Entry{releaseOf[k], demand, k, slot, bank});
+        for (size_t s = slotsFrom[k]; s < slotsFrom[k + 1]; ++s)
+          add(Entry{releaseOf[k], demand, k, slotOfNode[s], bank});
     }
 }
 
