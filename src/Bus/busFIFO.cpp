@@ -9,7 +9,7 @@
 namespace {
 
 // More classes than this make the per-window sums cost more than a walk.
-const size_t mostClasses = 4096;
+const size_t mostClasses = 256;
 
 // Per node the rank of its value among the distinct values; their count.
 template <typename Value>

@@ -77,12 +77,13 @@ OverlapIndex::Tables::Tables(const Nodeset& ns, int bankCount) : banks(bankCount
     releaseOf[k] = ns.getReleaseDate(node);
     if (ns.getMemDemand(node) != 0) withMemory.push_back(k);
     const long own = static_cast<long>(demands.size());
-    for (const auto& [bank, demand] : ns.getVecMemDemand(node)) {
+    for (const auto& entry : ns.getVecMemDemand(node)) {
       // The first entry of a bank decides, as in the node set's lookup.
+      const int bank = entry.first;
       const auto sameBank = [bank](const auto& earlier) { return earlier.first == bank; };
       if (bank < 0 || bank >= banks || std::any_of(demands.begin() + own, demands.end(), sameBank))
         continue;
-      demands.emplace_back(bank, demand);
+      demands.push_back(entry);
     }
     const auto isZero = [](const auto& entry) { return entry.second == 0; };
     demands.erase(std::remove_if(demands.begin() + own, demands.end(), isZero), demands.end());

@@ -11,7 +11,6 @@
 namespace {
 
 const longint_t never = ~longint_t{0};
-const size_t stride = 8;  // entries per row of prefix sums
 
 // The least overlap length from which the window quotient reaches the demand;
 // never when no length does. The quotient grows with the length.
@@ -43,7 +42,10 @@ struct ReleaseSweep::Bank {
   std::vector<int> classOf;                      // per entry, unless the slots are the classes
   std::vector<longint_t> releases;
   std::vector<longint_t> full;               // per entry, see fullLength
-  std::vector<longint_t> prefix;             // demands by slot before every stride-th entry
+  // Demands by class before every stride-th entry: one row per class count of
+  // entries at most, so that the rows take about as much room as the entries.
+  size_t stride = 0;
+  std::vector<longint_t> prefix;
   longint_t longest = 0;                     // largest full length
   size_t slots = 0;
 
@@ -95,16 +97,17 @@ ReleaseSweep::Bank& ReleaseSweep::bank(int b) {
   if (!bySlot())
     for (const OverlapIndex::Entry& e : list) bank.classOf.push_back(classOfNode[e.node]);
   bank.slots = static_cast<size_t>(classes);
+  bank.stride = std::max<size_t>(8, bank.slots);
   std::vector<longint_t> sums(bank.slots, 0);
   for (size_t e = 0; e < bank.entries.size(); ++e) {
     const OverlapIndex::Entry& entry = bank.entries[e];
-    if (e % stride == 0) bank.prefix.insert(bank.prefix.end(), sums.begin(), sums.end());
+    if (e % bank.stride == 0) bank.prefix.insert(bank.prefix.end(), sums.begin(), sums.end());
     sums[bank.classAt(e)] += entry.demand;
     bank.releases.push_back(entry.release);
     bank.full.push_back(fullLength(entry.demand, delay));
     bank.longest = std::max(bank.longest, bank.full.back());
   }
-  if (bank.entries.size() % stride == 0)
+  if (bank.entries.size() % bank.stride == 0)
     bank.prefix.insert(bank.prefix.end(), sums.begin(), sums.end());
   bank.whole.assign(bank.slots, 0);
   return bank;
@@ -144,6 +147,7 @@ void ReleaseSweep::catchUp(Bank& b) const {
 
 // Adds the demands of the entries from lo to hi by slot.
 void ReleaseSweep::addWhole(const Bank& b, size_t lo, size_t hi) {
+  const size_t stride = b.stride;
   const size_t fromRow = (lo + stride - 1) / stride, toRow = hi / stride;
   if (fromRow >= toRow) {
     for (size_t at = lo; at < hi; ++at) result[b.classAt(at)] += b.entries[at].demand;
