@@ -58,6 +58,6 @@ std::unique_ptr<ReleaseSweep> BusFIFO::makeSweep(const Nodeset& nodeset,
   }
   std::vector<int> classOfNode(n);
   for (longint_t k = 0; k < n; ++k) classOfNode[k] = coreRank[k] * priorities + priorityRank[k];
-  return std::make_unique<ReleaseSweep>(nodeset, index, banks, accessDelay(), std::move(classOfNode),
-                                        cores * priorities);
+  return std::make_unique<ReleaseSweep>(nodeset, index, banks, accessDelay(),
+                                        std::move(classOfNode), cores * priorities);
 }

@@ -14,9 +14,10 @@ class Nodeset;
 // relI < relK + R(k), and it adds accesses on a bank only when it has a demand
 // there. So per bank, the entries of each core list, of all core lists
 // together, and the nodes with a demand on the bank are kept sorted by release
-// date, and the entries of each core list on every bank too; with a bound on the response times, one range of each holds every
-// entry that can touch a window. The tables are built on the first question,
-// so a model that asks none costs nothing.
+// date, and the entries of each core list on every bank too; with a bound on
+// the response times, one range of each holds every entry that can touch a
+// window. Each table is built on its first question, so a model that asks
+// none costs nothing.
 //
 // Release dates must not change while an index is in use, and every new
 // response time must be reported with noteResponseTime.

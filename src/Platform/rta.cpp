@@ -246,7 +246,8 @@ bool ResponseTimeAnalysis::settleInReleaseOrder() {
     const longint_t date = release(order[first]);
     if (sweep) sweep->enter(date);
     previous->enter(date);
-    together.assign(order.begin() + static_cast<long>(first), order.begin() + static_cast<long>(last));
+    together.assign(order.begin() + static_cast<long>(first),
+                    order.begin() + static_cast<long>(last));
     // A node that may run for 0 cycles is seen by those released with it.
     const bool mayIdle = std::any_of(together.begin(), together.end(),
                                      [this](int k) { return ns->getProcDemand(k) == 0; });

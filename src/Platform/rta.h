@@ -55,7 +55,7 @@ class ResponseTimeAnalysis : public Analysis {
 
   Nodeset* ns = nullptr;
   std::unique_ptr<Settling> settling;  // while the response times settle
-  std::unique_ptr<PreviousSettling> previous;  // while an analysis runs
+  std::unique_ptr<PreviousSettling> previous;  // of the last analysis
 };
 
 #endif
