@@ -47,16 +47,16 @@ struct ReleaseSweep::Bank {
   size_t stride = 0;
   std::vector<longint_t> prefix;
   longint_t longest = 0;                     // largest full length
-  size_t slots = 0;
+  size_t width = 0;  // classes
 
   // The sweep: entries released before date are taken in.
   bool ready = false;
   longint_t date = 0;
   size_t taken = 0;
-  std::vector<longint_t> whole;  // by slot, demands of the taken entries counted whole at date
+  std::vector<longint_t> whole;  // by class, demands of the taken entries counted whole at date
   std::priority_queue<Until, std::vector<Until>, std::greater<Until>> wholeUntil;
   std::vector<std::pair<longint_t, size_t>> part;  // finish and entry of those counted in part
-  std::vector<longint_t> before;                   // by slot, counts of the taken entries at date
+  std::vector<longint_t> before;                   // by class, counts of the taken entries at date
   std::vector<size_t> idle;  // entries released at date whose node may not run at all
 
   int classAt(size_t at) const { return classOf.empty() ? entries[at].slot : classOf[at]; }
@@ -88,17 +88,17 @@ longint_t ReleaseSweep::accesses(longint_t length, longint_t demand) const {
 }
 
 ReleaseSweep::Bank& ReleaseSweep::bank(int b) {
-  std::unique_ptr<Bank>& slot = banks[b];
-  if (slot) return *slot;
-  slot = std::make_unique<Bank>();
-  Bank& bank = *slot;
+  std::unique_ptr<Bank>& built = banks[b];
+  if (built) return *built;
+  built = std::make_unique<Bank>();
+  Bank& bank = *built;
   const std::span<const OverlapIndex::Entry> list = bySlot() ? index.lists(b) : index.nodes(b);
   bank.entries = list;
   if (!bySlot())
     for (const OverlapIndex::Entry& e : list) bank.classOf.push_back(classOfNode[e.node]);
-  bank.slots = static_cast<size_t>(classes);
-  bank.stride = std::max<size_t>(8, bank.slots);
-  std::vector<longint_t> sums(bank.slots, 0);
+  bank.width = static_cast<size_t>(classes);
+  bank.stride = std::max<size_t>(8, bank.width);
+  std::vector<longint_t> sums(bank.width, 0);
   for (size_t e = 0; e < bank.entries.size(); ++e) {
     const OverlapIndex::Entry& entry = bank.entries[e];
     if (e % bank.stride == 0) bank.prefix.insert(bank.prefix.end(), sums.begin(), sums.end());
@@ -109,7 +109,7 @@ ReleaseSweep::Bank& ReleaseSweep::bank(int b) {
   }
   if (bank.entries.size() % bank.stride == 0)
     bank.prefix.insert(bank.prefix.end(), sums.begin(), sums.end());
-  bank.whole.assign(bank.slots, 0);
+  bank.whole.assign(bank.width, 0);
   return bank;
 }
 
@@ -145,7 +145,7 @@ void ReleaseSweep::catchUp(Bank& b) const {
   b.ready = true;
 }
 
-// Adds the demands of the entries from lo to hi by slot.
+// Adds the demands of the entries from lo to hi by class.
 void ReleaseSweep::addWhole(const Bank& b, size_t lo, size_t hi) {
   const size_t stride = b.stride;
   const size_t fromRow = (lo + stride - 1) / stride, toRow = hi / stride;
@@ -155,9 +155,9 @@ void ReleaseSweep::addWhole(const Bank& b, size_t lo, size_t hi) {
   }
   for (size_t at = lo; at < fromRow * stride; ++at)
     result[b.classAt(at)] += b.entries[at].demand;
-  const longint_t* from = &b.prefix[fromRow * b.slots];
-  const longint_t* to = &b.prefix[toRow * b.slots];
-  for (size_t s = 0; s < b.slots; ++s) result[s] += to[s] - from[s];
+  const longint_t* from = &b.prefix[fromRow * b.width];
+  const longint_t* to = &b.prefix[toRow * b.width];
+  for (size_t s = 0; s < b.width; ++s) result[s] += to[s] - from[s];
   for (size_t at = toRow * stride; at < hi; ++at)
     result[b.classAt(at)] += b.entries[at].demand;
 }
