@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -5,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "Bus/overlapIndex.h"
+#include "Bus/releaseSweep.h"
 #include "Platform/staleNodes.h"
 #include "rta_support.h"
 
@@ -125,6 +127,57 @@ TEST(OverlapIndex, WindowOperationsAnswerAsWithoutIt) {
       EXPECT_EQ(model.getInterference(i, t, &ns, bank), indexed) << what << " change " << change;
     }
     expectSameAnswers(model, ns, index, banks, windows, what + " after changes");
+  }
+}
+
+// Windows opening at each release date in turn, with the nodes released
+// earlier final: the sweep's counts per core list are computeA's.
+TEST(ReleaseSweep, CountsAsComputeAForWindowsTakenInReleaseOrder) {
+  Scenes scenes(12);
+  for (int run = 0; run < 300; ++run) {
+    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
+    const auto platform = scenes.platform("BusRR", cores, banks);
+    Bus& bus = *platform->bus;
+    Nodeset ns;
+    scenes.fill(ns, cores, banks);
+    const int n = static_cast<int>(ns.getSize());
+    // Small dates, and no response time of 0 where the node has work to do.
+    std::vector<longint_t> dates;
+    for (int i = 0; i < n; ++i) {
+      ns.setReleaseDate(i, scenes.pick(0, 3) == 0 ? 0 : scenes.pick(0, 60));
+      const bool idle = ns.getProcDemand(i) == 0 && scenes.pick(0, 1) == 0;
+      ns.setResponseTime(i, idle ? 0 : scenes.pick(1, 60));
+      dates.push_back(ns.getReleaseDate(i));
+    }
+    std::sort(dates.begin(), dates.end());
+    dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
+    OverlapIndex index(ns, banks);
+    const int delay = platform->proc.getAccDelay();
+    ReleaseSweep sweep(ns, index, banks, delay);
+    for (longint_t date : dates) {
+      sweep.enter(date);
+      for (int i = 0; i < n; ++i) {
+        if (ns.getReleaseDate(i) != date) continue;
+        for (int bank = 0; bank < banks; ++bank)
+          for (longint_t t : {0, scenes.pick(1, 20), scenes.pick(20, 200)}) {
+            const std::vector<longint_t>* counts = sweep.counts(ns, bank, date, date + t, delay);
+            if (delay == 0) {
+              EXPECT_EQ(counts, nullptr);
+              continue;
+            }
+            ASSERT_NE(counts, nullptr);
+            for (int c : {rxCoreId, txCoreId, 0, 1, 2}) {
+              const int slot = index.slotOf(c);
+              if (slot < 0) continue;
+              EXPECT_EQ((*counts)[slot], bus.computeA(i, c, t, &ns, bank))
+                  << "run " << run << " node " << i << " core " << c << " bank " << bank
+                  << " t " << t;
+            }
+          }
+      }
+    }
+    // A window that does not open at the current date is not the sweep's.
+    EXPECT_EQ(sweep.counts(ns, 0, dates.back() + 1, dates.back() + 5, delay), nullptr);
   }
 }
 
