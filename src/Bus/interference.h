@@ -32,8 +32,8 @@ class Interference {
     // holds before or after the change, or while rel(k) = rel(i) and R(k)
     // changes between 0 and more (a sum that wraps around reaches all): a node
     // that starts with or after i's window counts from its start, whatever its
-    // length. A node that neither starts within i's window nor covers its
-    // start does not count at all, wherever it lies.
+    // length. Another node's release date matters to node i only while that
+    // node starts within i's window or covers its start.
     Overlapping,
     Anything,
   };
