@@ -137,19 +137,26 @@ int OverlapIndex::slotOf(int core) const {
 
 int OverlapIndex::slots() const { return tables().slots; }
 
-const std::vector<std::vector<OverlapIndex::Sorted>>& OverlapIndex::slotLists() const {
+template <typename Fill>
+OverlapIndex::Tables& OverlapIndex::filled(bool Tables::*done, Fill fill) const {
   tables();
   Tables& t = *built;
-  if (!t.slotListsBuilt) {
+  if (!(t.*done)) {
+    fill(t);
+    t.*done = true;
+  }
+  return t;
+}
+
+const std::vector<std::vector<OverlapIndex::Sorted>>& OverlapIndex::slotLists() const {
+  return filled(&Tables::slotListsBuilt, [this](Tables& t) {
     t.slotLists.assign(t.slots, std::vector<Sorted>(banks));
     t.slotDemand.assign(t.slots, std::vector<longint_t>(banks, 0));
     t.forEachEntry(true, [&t](const Entry& e) {
       t.slotLists[e.slot][e.bank].add(e);
       t.slotDemand[e.slot][e.bank] += e.demand;
     });
-    t.slotListsBuilt = true;
-  }
-  return t.slotLists;
+  }).slotLists;
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::near(const Sorted& list, longint_t relI,
@@ -170,36 +177,25 @@ std::span<const OverlapIndex::Entry> OverlapIndex::listNear(int slot, int bank, 
 
 std::span<const OverlapIndex::Entry> OverlapIndex::listNearEveryBank(int slot, longint_t relI,
                                                                     longint_t end) const {
-  tables();
-  Tables& t = *built;
-  if (!t.everyBankBuilt) {
+  const Tables& t = filled(&Tables::everyBankBuilt, [](Tables& t) {
     t.slotEveryBank.assign(t.slots, Sorted{});
     t.forEachEntry(true, [&t](const Entry& e) { t.slotEveryBank[e.slot].add(e); });
-    t.everyBankBuilt = true;
-  }
+  });
   return near(t.slotEveryBank[slot], relI, end);
 }
 
 const OverlapIndex::Sorted& OverlapIndex::bankList(int bank) const {
-  tables();
-  Tables& t = *built;
-  if (!t.listsBuilt) {
+  return filled(&Tables::listsBuilt, [this](Tables& t) {
     t.lists.assign(banks, Sorted{});
     t.forEachEntry(true, [&t](const Entry& e) { t.lists[e.bank].add(e); });
-    t.listsBuilt = true;
-  }
-  return t.lists[bank];
+  }).lists[bank];
 }
 
 const OverlapIndex::Sorted& OverlapIndex::bankNodes(int bank) const {
-  tables();
-  Tables& t = *built;
-  if (!t.nodesBuilt) {
+  return filled(&Tables::nodesBuilt, [this](Tables& t) {
     t.nodes.assign(banks, Sorted{});
     t.forEachEntry(false, [&t](const Entry& e) { t.nodes[e.bank].add(e); });
-    t.nodesBuilt = true;
-  }
-  return t.nodes[bank];
+  }).nodes[bank];
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::listsNear(int bank, longint_t relI,
@@ -233,3 +229,5 @@ longint_t OverlapIndex::listDemand(int core, int bank) const {
 }
 
 const std::vector<longint_t>& OverlapIndex::memoryNodes() const { return tables().withMemory; }
+
+const std::vector<longint_t>& OverlapIndex::releaseOrder() const { return tables().byRelease; }

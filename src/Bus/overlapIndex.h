@@ -60,12 +60,17 @@ class OverlapIndex {
   longint_t listDemand(int core, int bank) const;
   // Nodes with a memory demand.
   const std::vector<longint_t>& memoryNodes() const;
+  // Every node, by release date (equal dates by index).
+  const std::vector<longint_t>& releaseOrder() const;
 
  private:
   struct Sorted;
   struct Tables;
 
   const Tables& tables() const;
+  // The tables, with the one that done marks built by fill on its first question.
+  template <typename Fill>
+  Tables& filled(bool Tables::*done, Fill fill) const;
   const std::vector<std::vector<Sorted>>& slotLists() const;
   const Sorted& bankList(int bank) const;
   const Sorted& bankNodes(int bank) const;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <iostream>
 #include <limits>
-#include <numeric>
 #include <string>
 
 #include "Bus/bus.h"
@@ -233,11 +232,8 @@ bool ResponseTimeAnalysis::settleInReleaseOrder() {
   const std::unique_ptr<ReleaseSweep> sweep =
       processor->getBus()->makeSweep(*ns, index, processor->getNumberOfBanks());
   const Lent lent(processor->getBus(), index, sweep.get());
-  std::vector<int> order(ns->getSize());
-  std::iota(order.begin(), order.end(), 0);
-  const auto release = [this](int k) { return ns->getReleaseDate(k); };
-  std::stable_sort(order.begin(), order.end(),
-                   [&](int a, int b) { return release(a) < release(b); });
+  const std::vector<longint_t>& order = index.releaseOrder();
+  const auto release = [this](longint_t k) { return ns->getReleaseDate(static_cast<int>(k)); };
   previous->begin();
   std::vector<int> together;
   for (size_t first = 0; first < order.size();) {
