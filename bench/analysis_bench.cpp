@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
   } cases[] = {
       {"PerfectBus", {500, 2000, 8000}, true}, {"BusTDMA", {500, 2000, 8000}, true},
       {"BusRR", {500, 2000, 8000}, true},      {"BusVesk", {500, 2000, 8000}, true},
-      {"BusFIFO", {500, 2000}, true},          {"BusFP", {500}, false},
+      {"BusFIFO", {500, 2000, 8000}, true},    {"BusFP", {500, 2000}, false},
   };
   for (const auto& c : cases) {
     for (int n : c.sizes)

@@ -56,16 +56,21 @@ void Bus::attach(const OverlapIndex* index, ReleaseSweep* sweep) {
 
 int Bus::accessDelay() const { return proc->getAccDelay(); }
 
-std::unique_ptr<ReleaseSweep> Bus::makeSweep(const Nodeset& nodeset, const OverlapIndex& index,
-                                             int banks) {
-  return std::make_unique<ReleaseSweep>(nodeset, index, banks, accessDelay());
+std::unique_ptr<ReleaseSweep> Bus::makeSweep(const Nodeset& nodeset, int banks) {
+  return std::make_unique<ReleaseSweep>(nodeset, banks, accessDelay());
 }
 
 const std::vector<longint_t>* Bus::sweptCounts(int i, longint_t t, const Nodeset& nodeset,
-                                               int bank, bool bySlot) {
-  if (releaseSweep == nullptr || releaseSweep->bySlot() != bySlot) return nullptr;
+                                               int bank) {
+  if (releaseSweep == nullptr) return nullptr;
   const longint_t relI = nodeset.getReleaseDate(i);
   return releaseSweep->counts(nodeset, bank, relI, t + relI, accessDelay());
+}
+
+std::optional<longint_t> Bus::sweptSumBelow(int i, longint_t t, const Nodeset& nodeset) {
+  if (releaseSweep == nullptr) return std::nullopt;
+  const longint_t relI = nodeset.getReleaseDate(i);
+  return releaseSweep->sumBelow(nodeset, relI, t + relI, accessDelay(), i);
 }
 
 longint_t Bus::overlapAccesses(longint_t relK, longint_t respK, longint_t demand, longint_t relI,
@@ -136,7 +141,7 @@ const std::vector<longint_t>* Bus::countEveryCore(CoreAccesses accesses, int i, 
   if (countsValid && countsKey == key) return &counts;
   const longint_t relI = nodeset.getReleaseDate(i);
   const longint_t end = t + relI;
-  const std::vector<longint_t>* swept = sweptCounts(i, t, nodeset, bank, true);
+  const std::vector<longint_t>* swept = sweptCounts(i, t, nodeset, bank);
   if (swept != nullptr) {
     counts = *swept;
   } else {

@@ -2,6 +2,7 @@
 #define TOLLBRIG_BUS_H
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Bus/interference.h"
@@ -29,10 +30,9 @@ class Bus : public Interference {
   // only the nodes it finds near a window, and computeA takes its counts from
   // the sweep when there is one and it answers; nullptr detaches them.
   void attach(const OverlapIndex* index, ReleaseSweep* sweep = nullptr);
-  // A sweep over the index for an analysis that takes the nodes in release
-  // order, with the counts this model asks for; nullptr when none serves.
-  virtual std::unique_ptr<ReleaseSweep> makeSweep(const Nodeset& nodeset,
-                                                  const OverlapIndex& index, int banks);
+  // A sweep for an analysis that takes the nodes in release order, with the
+  // counts this model asks for; nullptr when none serves.
+  virtual std::unique_ptr<ReleaseSweep> makeSweep(const Nodeset& nodeset, int banks);
 
   // Transactions of node i on the bank.
   longint_t computeS(int i, longint_t t, Nodeset* nodeset, int bank);
@@ -56,10 +56,12 @@ class Bus : public Interference {
   // computeA or computeNoReleaseA: accesses of one core against node i's window.
   typedef longint_t (Bus::*CoreAccesses)(int i, int c, longint_t t, Nodeset* nodeset, int bank);
 
-  // The attached sweep's counts for node i's window on the bank, when the
-  // sweep counts by core-list slot as asked or not; else nullptr.
-  const std::vector<longint_t>* sweptCounts(int i, longint_t t, const Nodeset& nodeset, int bank,
-                                            bool bySlot);
+  // The attached sweep's counts by core-list slot for node i's window on the
+  // bank, when it gives them; else nullptr.
+  const std::vector<longint_t>* sweptCounts(int i, longint_t t, const Nodeset& nodeset, int bank);
+  // The attached sweep's sum over every bank of the counts of the nodes ranked
+  // below node i and outside its group, for its window, when it gives one.
+  std::optional<longint_t> sweptSumBelow(int i, longint_t t, const Nodeset& nodeset);
   int accessDelay() const;
 
   // The attached index when it answers for this node set and bank, else nullptr.
@@ -70,24 +72,44 @@ class Bus : public Interference {
   // overlapAccesses of an index entry.
   static longint_t entryAccesses(const OverlapIndex::Entry& e, const Nodeset& nodeset,
                                  longint_t relI, longint_t end, int delay);
+  // Sum of entryAccesses over the entries whose node wanted accepts.
+  template <typename Wanted>
+  longint_t sumNear(std::span<const OverlapIndex::Entry> near, const Nodeset& ns, longint_t relI,
+                    longint_t end, Wanted wanted) const {
+    const int delay = accessDelay();
+    longint_t sum = 0;
+    for (const OverlapIndex::Entry& e : near)
+      if (wanted(static_cast<int>(e.node))) sum += entryAccesses(e, ns, relI, end, delay);
+    return sum;
+  }
+
+  // The attached index when it answers for this node set on the banks 0 to
+  // banks - 1 together, else nullptr.
+  const OverlapIndex* indexForEveryBank(const Nodeset& nodeset, int banks) const {
+    return overlapIndex != nullptr && overlapIndex->coversEveryBank(nodeset, banks) ? overlapIndex
+                                                                                     : nullptr;
+  }
 
   // Sum of the window accesses of the nodes that wanted accepts: the index's
   // candidates, else every node.
   template <typename Wanted>
   longint_t windowSum(int i, longint_t t, Nodeset* nodeset, int bank, Wanted wanted) {
     const Nodeset& ns = *nodeset;
-    longint_t sum = 0;
     if (const OverlapIndex* index = indexFor(ns, bank)) {
       const longint_t relI = ns.getReleaseDate(i);
-      const longint_t end = t + relI;
-      const int delay = accessDelay();
-      for (const OverlapIndex::Entry& e : index->nodesNear(bank, relI, end))
-        if (wanted(static_cast<int>(e.node))) sum += entryAccesses(e, ns, relI, end, delay);
-      return sum;
+      return sumNear(index->nodesNear(bank, relI, t + relI), ns, relI, t + relI, wanted);
     }
+    longint_t sum = 0;
     for (longint_t k = 0; k < ns.getSize(); ++k)
       if (wanted(static_cast<int>(k))) sum += windowAccesses(i, k, t, nodeset, bank);
     return sum;
+  }
+  // windowSum over every bank the index covers, from one walk.
+  template <typename Wanted>
+  longint_t windowSumEveryBank(int i, longint_t t, const Nodeset& ns, const OverlapIndex& index,
+                               Wanted wanted) {
+    const longint_t relI = ns.getReleaseDate(i);
+    return sumNear(index.nodesNearEveryBank(relI, t + relI), ns, relI, t + relI, wanted);
   }
 
   // The banks below banks where node i has transactions, each once: the first

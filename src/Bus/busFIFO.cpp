@@ -8,56 +8,58 @@
 
 namespace {
 
-// More classes than this make the per-window sums cost more than a walk.
-const size_t mostClasses = 256;
-
-// Per node the rank of its value among the distinct values; their count.
+// Per node the rank of its value among the distinct values.
 template <typename Value>
-int ranks(longint_t n, Value value, std::vector<int>& rank) {
+std::vector<int> ranks(longint_t n, Value value) {
   std::vector<int> distinct;
   for (longint_t k = 0; k < n; ++k) distinct.push_back(value(static_cast<int>(k)));
   std::sort(distinct.begin(), distinct.end());
   distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-  rank.clear();
+  std::vector<int> rank;
   for (longint_t k = 0; k < n; ++k)
     rank.push_back(static_cast<int>(
         std::lower_bound(distinct.begin(), distinct.end(), value(static_cast<int>(k))) -
         distinct.begin()));
-  return static_cast<int>(distinct.size());
+  return rank;
 }
+
+// Whether a node goes before node i: on another core, with a higher priority.
+struct Ahead {
+  const Nodeset& ns;
+  int core;
+  int priority;
+  bool operator()(int k) const {
+    return ns.getAssignedTo(k) != core && ns.getPriority(k) < priority;
+  }
+};
+
+Ahead ahead(const Nodeset& ns, int i) { return {ns, ns.getAssignedTo(i), ns.getPriority(i)}; }
 
 }  // namespace
 
 longint_t BusFIFO::getInterference(int i, longint_t t, Nodeset* nodeset, int bank) {
-  const Nodeset& ns = *nodeset;
-  const int c = ns.getAssignedTo(i);
-  const int priority = ns.getPriority(i);
-  longint_t sum = computeS(i, t, nodeset, bank);
-  if (const std::vector<longint_t>* counts = sweptCounts(i, t, ns, bank, false)) {
-    const int cores = priorities == 0 ? 0 : static_cast<int>(counts->size()) / priorities;
-    for (int core = 0; core < cores; ++core) {
-      if (core == coreRank[i]) continue;
-      for (int p = 0; p < priorityRank[i]; ++p) sum += (*counts)[core * priorities + p];
-    }
-  } else {
-    sum += windowSum(i, t, nodeset, bank, [&](int k) {
-      return ns.getAssignedTo(k) != c && ns.getPriority(k) < priority;
-    });
-  }
+  const longint_t sum =
+      computeS(i, t, nodeset, bank) + windowSum(i, t, nodeset, bank, ahead(*nodeset, i));
   return cycles(proc->getMemDelay(), sum + 1);
 }
 
-std::unique_ptr<ReleaseSweep> BusFIFO::makeSweep(const Nodeset& nodeset,
-                                                 const OverlapIndex& index, int banks) {
+// The charge of every bank is the memory delay times a sum, so with the index
+// covering them all, the window accesses of every bank come together: from
+// the sweep when it answers, else from one walk.
+longint_t BusFIFO::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
+  const Nodeset& ns = *nodeset;
+  const OverlapIndex* index = indexForEveryBank(ns, banks);
+  if (index == nullptr) return Bus::bankSum(i, t, nodeset, banks);
+  const std::optional<longint_t> swept = sweptSumBelow(i, t, ns);
+  longint_t sum = swept ? *swept : windowSumEveryBank(i, t, ns, *index, ahead(ns, i));
+  for (int bank : transactionBanks(ns, i, banks)) sum += computeS(i, t, nodeset, bank);
+  return cycles(proc->getMemDelay(), sum + static_cast<longint_t>(banks));
+}
+
+// Ranks the nodes by priority and groups them by core.
+std::unique_ptr<ReleaseSweep> BusFIFO::makeSweep(const Nodeset& nodeset, int) {
   const longint_t n = nodeset.getSize();
-  const int cores = ranks(n, [&](int k) { return nodeset.getAssignedTo(k); }, coreRank);
-  priorities = ranks(n, [&](int k) { return nodeset.getPriority(k); }, priorityRank);
-  if (static_cast<size_t>(cores) * static_cast<size_t>(priorities) > mostClasses) {
-    priorities = 0;
-    return nullptr;
-  }
-  std::vector<int> classOfNode(n);
-  for (longint_t k = 0; k < n; ++k) classOfNode[k] = coreRank[k] * priorities + priorityRank[k];
-  return std::make_unique<ReleaseSweep>(nodeset, index, banks, accessDelay(),
-                                        std::move(classOfNode), cores * priorities);
+  return std::make_unique<ReleaseSweep>(
+      nodeset, accessDelay(), ranks(n, [&](int k) { return nodeset.getPriority(k); }),
+      ranks(n, [&](int k) { return nodeset.getAssignedTo(k); }));
 }

@@ -2,7 +2,6 @@
 #define TOLLBRIG_BUSFIFO_H
 
 #include <memory>
-#include <vector>
 
 #include "Bus/bus.h"
 
@@ -12,18 +11,11 @@ class BusFIFO : public Bus {
   BusFIFO() = default;
   explicit BusFIFO(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  longint_t bankSum(int i, longint_t t, Nodeset* nodeset, int banks) override;
   Reads reads() const override { return Reads::Overlapping; }
   bool monotone() const override { return true; }
-  // Counts by the core and the priority of the nodes.
-  std::unique_ptr<ReleaseSweep> makeSweep(const Nodeset& nodeset, const OverlapIndex& index,
-                                          int banks) override;
-
- private:
-  // The classes of the last sweep made: per node the rank of its core and of
-  // its priority among those of the set.
-  std::vector<int> coreRank;
-  std::vector<int> priorityRank;
-  int priorities = 0;
+  // Sums over the nodes ranked by priority and grouped by core.
+  std::unique_ptr<ReleaseSweep> makeSweep(const Nodeset& nodeset, int banks) override;
 };
 
 #endif

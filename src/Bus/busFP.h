@@ -11,9 +11,14 @@ class BusFP : public Bus {
   BusFP() = default;
   explicit BusFP(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+  longint_t bankSum(int i, longint_t t, Nodeset* nodeset, int banks) override;
   Reads reads() const override { return Reads::Overlapping; }
   // The periodic bound reads the response time of every node with a memory demand.
   bool readsByPriority(const Nodeset& nodeset, int k) const override;
+
+ private:
+  static longint_t charge(longint_t S, longint_t lowerOrEqual);
+  longint_t workload(int i, longint_t t, Nodeset* nodeset);
 };
 
 #endif

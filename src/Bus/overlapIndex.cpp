@@ -45,7 +45,9 @@ struct OverlapIndex::Tables {
   std::vector<Sorted> slotEveryBank;               // per slot
   std::vector<Sorted> lists;                       // per bank
   std::vector<Sorted> nodes;                       // per bank
-  bool slotListsBuilt = false, everyBankBuilt = false, listsBuilt = false, nodesBuilt = false;
+  Sorted nodesEveryBank;
+  bool slotListsBuilt = false, everyBankBuilt = false, listsBuilt = false, nodesBuilt = false,
+       nodesEveryBankBuilt = false;
 };
 
 OverlapIndex::Tables::Tables(const Nodeset& ns, int bankCount) : banks(bankCount) {
@@ -129,6 +131,10 @@ void OverlapIndex::noteResponseTime(longint_t r) {
   ++notes;
 }
 
+bool OverlapIndex::coversEveryBank(const Nodeset& nodeset, int bankCount) const {
+  return &nodeset == &ns && bankCount == banks;
+}
+
 int OverlapIndex::slotOf(int core) const {
   const Tables& t = tables();
   const long at = static_cast<long>(core) - t.firstCore;
@@ -196,6 +202,21 @@ const OverlapIndex::Sorted& OverlapIndex::bankNodes(int bank) const {
     t.nodes.assign(banks, Sorted{});
     t.forEachEntry(false, [&t](const Entry& e) { t.nodes[e.bank].add(e); });
   }).nodes[bank];
+}
+
+const OverlapIndex::Sorted& OverlapIndex::everyBankNodes() const {
+  return filled(&Tables::nodesEveryBankBuilt, [](Tables& t) {
+    t.forEachEntry(false, [&t](const Entry& e) { t.nodesEveryBank.add(e); });
+  }).nodesEveryBank;
+}
+
+std::span<const OverlapIndex::Entry> OverlapIndex::nodesEveryBank() const {
+  return everyBankNodes().entries;
+}
+
+std::span<const OverlapIndex::Entry> OverlapIndex::nodesNearEveryBank(longint_t relI,
+                                                                     longint_t end) const {
+  return near(everyBankNodes(), relI, end);
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::listsNear(int bank, longint_t relI,

@@ -36,6 +36,8 @@ class OverlapIndex {
 
   // Whether the index answers for this node set and bank.
   bool covers(const Nodeset& nodeset, int bank) const;
+  // Whether it answers for this node set on the banks 0 to banks - 1 together.
+  bool coversEveryBank(const Nodeset& nodeset, int banks) const;
   void noteResponseTime(longint_t r);
   // Counts the reported response times, so that a cached sum can tell it is current.
   unsigned long generation() const { return notes; }
@@ -55,6 +57,11 @@ class OverlapIndex {
   std::span<const Entry> nodes(int bank) const;
   // Nodes with a demand on the bank that may touch the window.
   std::span<const Entry> nodesNear(int bank, longint_t relI, longint_t end) const;
+  // The entries of the nodes on every bank where they have a demand, by
+  // release date, a node's entries next to each other; and those that may
+  // touch the window.
+  std::span<const Entry> nodesEveryBank() const;
+  std::span<const Entry> nodesNearEveryBank(longint_t relI, longint_t end) const;
   // Entries of core c's list with a demand on the bank, and the sum of those demands.
   size_t listEntries(int core, int bank) const;
   longint_t listDemand(int core, int bank) const;
@@ -74,6 +81,7 @@ class OverlapIndex {
   const std::vector<std::vector<Sorted>>& slotLists() const;
   const Sorted& bankList(int bank) const;
   const Sorted& bankNodes(int bank) const;
+  const Sorted& everyBankNodes() const;
   std::span<const Entry> near(const Sorted& list, longint_t relI, longint_t end) const;
 
   const Nodeset& ns;

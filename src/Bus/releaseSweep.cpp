@@ -6,11 +6,19 @@
 #include <utility>
 
 #include "Bus/bus.h"
+#include "Bus/rangeRankSums.h"
+#include "Bus/rankTotals.h"
 #include "nodeset.h"
 
 namespace {
 
 const longint_t never = ~longint_t{0};
+
+// A run of entries counted whole is walked when it is short, or until the
+// long ones walked have cost this many times the entries of the list; from
+// then on, summing them by rank pays.
+const size_t shortRun = 1024;
+const size_t walksPerEntry = 64;
 
 // The least overlap length from which the window quotient reaches the demand;
 // never when no length does. The quotient grows with the length.
@@ -35,51 +43,89 @@ longint_t fullLength(longint_t demand, int delay) {
 
 }  // namespace
 
-struct ReleaseSweep::Bank {
+struct ReleaseSweep::List {
   typedef std::pair<longint_t, size_t> Until;  // last date whose window counts the whole demand
+  struct Part {
+    longint_t finish;
+    size_t at;
+    longint_t counted;  // its count at the date
+  };
 
   std::span<const OverlapIndex::Entry> entries;  // the index's, sorted by release date
-  std::vector<int> classOf;                      // per entry, unless the slots are the classes
   std::vector<longint_t> releases;
-  std::vector<longint_t> full;               // per entry, see fullLength
-  // Demands by class before every stride-th entry: one row per class count of
-  // entries at most, so that the rows take about as much room as the entries.
+  std::vector<longint_t> full;  // per entry, see fullLength
+  longint_t longest = 0;        // largest full length
+
+  // By slot: demands by slot before every stride-th entry, one row per slot
+  // count of entries at most, so that the rows take about the room of the
+  // entries; the counts of the taken entries at the date.
+  size_t width = 0;
   size_t stride = 0;
   std::vector<longint_t> prefix;
-  longint_t longest = 0;                     // largest full length
-  size_t width = 0;  // classes
+  std::vector<longint_t> before;
+
+  // By rank: per entry, the rank, group and (group, rank) pair of its node;
+  // the counts of the taken entries at the date by rank and by pair; the
+  // demands of the entries by rank and by pair, built once the entries walked
+  // instead come to cost more.
+  std::vector<int> rankAt, groupAt, keyAt;
+  RankTotals beforeByRank, beforeByKey;
+  size_t walked = 0;
+  bool demandSumsBuilt = false;
+  RangeRankSums demandByRank, demandByKey;
 
   // The sweep: entries released before date are taken in.
   bool ready = false;
   longint_t date = 0;
   size_t taken = 0;
-  std::vector<longint_t> whole;  // by class, demands of the taken entries counted whole at date
   std::priority_queue<Until, std::vector<Until>, std::greater<Until>> wholeUntil;
-  std::vector<std::pair<longint_t, size_t>> part;  // finish and entry of those counted in part
-  std::vector<longint_t> before;                   // by class, counts of the taken entries at date
+  std::vector<Part> part;    // taken entries counted in part at the date
   std::vector<size_t> idle;  // entries released at date whose node may not run at all
 
-  int classAt(size_t at) const { return classOf.empty() ? entries[at].slot : classOf[at]; }
+  bool current = false;  // built from the index of the settling under way
+
+  // Empties the list for the next index, keeping the room it took.
+  void clear() {
+    releases.clear();
+    full.clear();
+    longest = 0;
+    prefix.clear();
+    rankAt.clear();
+    groupAt.clear();
+    keyAt.clear();
+    walked = 0;
+    demandSumsBuilt = false;
+    ready = false;
+    date = 0;
+    taken = 0;
+    wholeUntil = {};
+    part.clear();
+    idle.clear();
+  }
 };
 
-ReleaseSweep::ReleaseSweep(const Nodeset& nodeset, const OverlapIndex& overlapIndex, int bankCount,
-                           int accessDelay)
-    : ns(nodeset),
-      index(overlapIndex),
-      delay(accessDelay),
-      classes(overlapIndex.slots()),
-      banks(std::max(bankCount, 0)) {}
+ReleaseSweep::ReleaseSweep(const Nodeset& nodeset, int bankCount, int accessDelay)
+    : ns(nodeset), delay(accessDelay), lists(std::max(bankCount, 0)) {}
 
-ReleaseSweep::ReleaseSweep(const Nodeset& nodeset, const OverlapIndex& overlapIndex, int bankCount,
-                           int accessDelay, std::vector<int> nodeClasses, int classCount)
+ReleaseSweep::ReleaseSweep(const Nodeset& nodeset, int accessDelay, std::vector<int> nodeRanks,
+                           std::vector<int> nodeGroups)
     : ns(nodeset),
-      index(overlapIndex),
       delay(accessDelay),
-      classOfNode(std::move(nodeClasses)),
-      classes(classCount),
-      banks(std::max(bankCount, 0)) {}
+      byRank(true),
+      rankOfNode(std::move(nodeRanks)),
+      groupOfNode(std::move(nodeGroups)),
+      lists(1) {
+  numberKeys();
+}
 
 ReleaseSweep::~ReleaseSweep() = default;
+
+void ReleaseSweep::begin(const OverlapIndex& overlapIndex) {
+  index = &overlapIndex;
+  date = 0;
+  for (const std::unique_ptr<List>& list : lists)
+    if (list) list->current = false;
+}
 
 void ReleaseSweep::enter(longint_t d) { date = d; }
 
@@ -87,57 +133,118 @@ longint_t ReleaseSweep::accesses(longint_t length, longint_t demand) const {
   return std::min(demand, Bus::windowQuotient(length, delay));
 }
 
-ReleaseSweep::Bank& ReleaseSweep::bank(int b) {
-  std::unique_ptr<Bank>& built = banks[b];
-  if (built) return *built;
-  built = std::make_unique<Bank>();
-  Bank& bank = *built;
-  const std::span<const OverlapIndex::Entry> list = bySlot() ? index.lists(b) : index.nodes(b);
-  bank.entries = list;
-  if (!bySlot())
-    for (const OverlapIndex::Entry& e : list) bank.classOf.push_back(classOfNode[e.node]);
-  bank.width = static_cast<size_t>(classes);
-  bank.stride = std::max<size_t>(8, bank.width);
-  std::vector<longint_t> sums(bank.width, 0);
-  for (size_t e = 0; e < bank.entries.size(); ++e) {
-    const OverlapIndex::Entry& entry = bank.entries[e];
-    if (e % bank.stride == 0) bank.prefix.insert(bank.prefix.end(), sums.begin(), sums.end());
-    sums[bank.classAt(e)] += entry.demand;
-    bank.releases.push_back(entry.release);
-    bank.full.push_back(fullLength(entry.demand, delay));
-    bank.longest = std::max(bank.longest, bank.full.back());
+bool ReleaseSweep::answers(const Nodeset& nodeset, int at, longint_t relI, int d) const {
+  return index != nullptr && &nodeset == &ns && d == delay && delay > 0 && relI == date &&
+         at >= 0 && at < static_cast<int>(lists.size());
+}
+
+// By slot, the list of a bank; by rank, the one list of every bank.
+ReleaseSweep::List& ReleaseSweep::list(int at) {
+  std::unique_ptr<List>& kept = lists[at];
+  if (!kept) kept = std::make_unique<List>();
+  List& list = *kept;
+  if (list.current) return list;
+  list.clear();
+  list.current = true;
+  list.entries = byRank ? index->nodesEveryBank() : index->lists(at);
+  for (const OverlapIndex::Entry& entry : list.entries) {
+    list.releases.push_back(entry.release);
+    list.full.push_back(fullLength(entry.demand, delay));
+    list.longest = std::max(list.longest, list.full.back());
   }
-  if (bank.entries.size() % bank.stride == 0)
-    bank.prefix.insert(bank.prefix.end(), sums.begin(), sums.end());
-  bank.whole.assign(bank.width, 0);
-  return bank;
+  if (byRank) buildRankSums(list);
+  else buildSlotSums(list);
+  return list;
+}
+
+void ReleaseSweep::buildSlotSums(List& b) const {
+  b.width = static_cast<size_t>(index->slots());
+  b.stride = std::max<size_t>(8, b.width);
+  std::vector<longint_t> sums(b.width, 0);
+  for (size_t e = 0; e < b.entries.size(); ++e) {
+    if (e % b.stride == 0) b.prefix.insert(b.prefix.end(), sums.begin(), sums.end());
+    sums[b.entries[e].slot] += b.entries[e].demand;
+  }
+  if (b.entries.size() % b.stride == 0) b.prefix.insert(b.prefix.end(), sums.begin(), sums.end());
+  b.before.assign(b.width, 0);
+}
+
+void ReleaseSweep::buildRankSums(List& b) const {
+  for (const OverlapIndex::Entry& e : b.entries) {
+    b.rankAt.push_back(rankOfNode[e.node]);
+    b.groupAt.push_back(groupOfNode[e.node]);
+    b.keyAt.push_back(keyOfNode[e.node]);
+  }
+  b.beforeByRank.reset(rankCount);
+  b.beforeByKey.reset(keyCount);
+}
+
+// Numbers the distinct (group, rank) pairs of the nodes in order.
+void ReleaseSweep::numberKeys() {
+  std::vector<std::pair<int, int>> keys;
+  for (size_t k = 0; k < rankOfNode.size(); ++k) {
+    keys.emplace_back(groupOfNode[k], rankOfNode[k]);
+    rankCount = std::max(rankCount, static_cast<size_t>(rankOfNode[k]) + 1);
+  }
+  std::sort(keys.begin(), keys.end());
+  keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+  keyCount = keys.size();
+  const auto below = [&](int group, int rank) {
+    return static_cast<size_t>(std::lower_bound(keys.begin(), keys.end(),
+                                                std::make_pair(group, rank)) -
+                               keys.begin());
+  };
+  for (size_t k = 0; k < rankOfNode.size(); ++k) {
+    keyOfNode.push_back(static_cast<int>(below(groupOfNode[k], rankOfNode[k])));
+    groupKeysOfNode.push_back({below(groupOfNode[k], 0), keyOfNode.back()});
+  }
+}
+
+void ReleaseSweep::buildDemandSums(List& b) const {
+  std::vector<longint_t> demands;
+  for (const OverlapIndex::Entry& e : b.entries) demands.push_back(e.demand);
+  b.demandByRank.build(b.rankAt, demands);
+  b.demandByKey.build(b.keyAt, demands);
+  b.demandSumsBuilt = true;
+}
+
+// Adds a count of the taken entry to the counts at the date.
+void ReleaseSweep::tally(List& b, size_t at, longint_t count) const {
+  if (!byRank) {
+    b.before[b.entries[at].slot] += count;
+    return;
+  }
+  b.beforeByRank.add(static_cast<size_t>(b.rankAt[at]), count);
+  b.beforeByKey.add(static_cast<size_t>(b.keyAt[at]), count);
 }
 
 // Brings the counts of the entries released before the date up to it.
-void ReleaseSweep::catchUp(Bank& b) const {
+void ReleaseSweep::catchUp(List& b) const {
   if (b.ready && b.date == date) return;
+  for (const List::Part& p : b.part) tally(b, p.at, 0 - p.counted);
   for (; b.taken < b.entries.size() && b.releases[b.taken] < date; ++b.taken) {
     const OverlapIndex::Entry& e = b.entries[b.taken];
     const longint_t finish = e.release + ns.getResponseTime(static_cast<int>(e.node));
     if (finish <= date) continue;
     if (b.full[b.taken] != never && finish - date >= b.full[b.taken]) {
-      b.whole[b.classAt(b.taken)] += e.demand;
+      tally(b, b.taken, e.demand);
       b.wholeUntil.emplace(finish - b.full[b.taken], b.taken);
     } else {
-      b.part.emplace_back(finish, b.taken);
+      b.part.push_back({finish, b.taken, 0});
     }
   }
   while (!b.wholeUntil.empty() && b.wholeUntil.top().first < date) {
     const size_t at = b.wholeUntil.top().second;
     b.wholeUntil.pop();
     const OverlapIndex::Entry& e = b.entries[at];
-    b.whole[b.classAt(at)] -= e.demand;
-    b.part.emplace_back(e.release + ns.getResponseTime(static_cast<int>(e.node)), at);
+    tally(b, at, 0 - e.demand);
+    b.part.push_back({e.release + ns.getResponseTime(static_cast<int>(e.node)), at, 0});
   }
-  std::erase_if(b.part, [this](const auto& p) { return p.first <= date; });
-  b.before = b.whole;
-  for (const auto& [finish, at] : b.part)
-    b.before[b.classAt(at)] += accesses(finish - date, b.entries[at].demand);
+  std::erase_if(b.part, [this](const List::Part& p) { return p.finish <= date; });
+  for (List::Part& p : b.part) {
+    p.counted = accesses(p.finish - date, b.entries[p.at].demand);
+    tally(b, p.at, p.counted);
+  }
   b.idle.clear();
   for (size_t at = b.taken; at < b.entries.size() && b.releases[at] == date; ++at)
     if (ns.getProcDemand(static_cast<int>(b.entries[at].node)) == 0) b.idle.push_back(at);
@@ -145,45 +252,88 @@ void ReleaseSweep::catchUp(Bank& b) const {
   b.ready = true;
 }
 
-// Adds the demands of the entries from lo to hi by class.
-void ReleaseSweep::addWhole(const Bank& b, size_t lo, size_t hi) {
-  const size_t stride = b.stride;
-  const size_t fromRow = (lo + stride - 1) / stride, toRow = hi / stride;
-  if (fromRow >= toRow) {
-    for (size_t at = lo; at < hi; ++at) result[b.classAt(at)] += b.entries[at].demand;
-    return;
-  }
-  for (size_t at = lo; at < fromRow * stride; ++at)
-    result[b.classAt(at)] += b.entries[at].demand;
-  const longint_t* from = &b.prefix[fromRow * b.width];
-  const longint_t* to = &b.prefix[toRow * b.width];
-  for (size_t s = 0; s < b.width; ++s) result[s] += to[s] - from[s];
-  for (size_t at = toRow * stride; at < hi; ++at)
-    result[b.classAt(at)] += b.entries[at].demand;
-}
-
-const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset& nodeset, int bankIndex,
-                                                  longint_t relI, longint_t end, int d) {
-  if (&nodeset != &ns || d != delay || delay <= 0 || relI != date || bankIndex < 0 ||
-      bankIndex >= static_cast<int>(banks.size()))
-    return nullptr;
-  Bank& b = bank(bankIndex);
-  catchUp(b);
-  result = b.before;
-  if (end <= date) return &result;
-  // Entries released from the date to end - longest count their whole demand.
+// Entries released from the date to end - longest count their whole demand,
+// those up to end in part.
+ReleaseSweep::Window ReleaseSweep::window(const List& b, longint_t end) const {
   const auto first = b.releases.begin() + static_cast<long>(b.taken);
   const auto stop = std::lower_bound(first, b.releases.end(), end);
   const auto whole = b.longest != never && end >= b.longest
                          ? std::upper_bound(first, stop, end - b.longest)
                          : first;
-  const size_t lo = b.taken, mid = whole - b.releases.begin(), hi = stop - b.releases.begin();
-  addWhole(b, lo, mid);
-  for (size_t at = mid; at < hi; ++at)
-    result[b.classAt(at)] += accesses(end - b.releases[at], b.entries[at].demand);
-  // A node released at the date counts only once it runs.
+  return {b.taken, static_cast<size_t>(whole - b.releases.begin()),
+          static_cast<size_t>(stop - b.releases.begin())};
+}
+
+// The entries released from the date that a window up to end counts in part,
+// and those released at the date that it counts only once their node runs.
+template <typename Add>
+void ReleaseSweep::addPartial(const List& b, const Window& w, longint_t end, Add add) const {
+  for (size_t at = w.mid; at < w.hi; ++at)
+    add(at, accesses(end - b.releases[at], b.entries[at].demand));
   for (size_t at : b.idle)
     if (ns.getResponseTime(static_cast<int>(b.entries[at].node)) == 0)
-      result[b.classAt(at)] -= accesses(end - date, b.entries[at].demand);
+      add(at, 0 - accesses(end - date, b.entries[at].demand));
+}
+
+// Adds the demands of the entries from lo to hi by slot.
+void ReleaseSweep::addWhole(const List& b, size_t lo, size_t hi) {
+  const size_t stride = b.stride;
+  const size_t fromRow = (lo + stride - 1) / stride, toRow = hi / stride;
+  if (fromRow >= toRow) {
+    for (size_t at = lo; at < hi; ++at) result[b.entries[at].slot] += b.entries[at].demand;
+    return;
+  }
+  for (size_t at = lo; at < fromRow * stride; ++at)
+    result[b.entries[at].slot] += b.entries[at].demand;
+  const longint_t* from = &b.prefix[fromRow * b.width];
+  const longint_t* to = &b.prefix[toRow * b.width];
+  for (size_t s = 0; s < b.width; ++s) result[s] += to[s] - from[s];
+  for (size_t at = toRow * stride; at < hi; ++at)
+    result[b.entries[at].slot] += b.entries[at].demand;
+}
+
+const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset& nodeset, int bank,
+                                                  longint_t relI, longint_t end, int d) {
+  if (byRank || !answers(nodeset, bank, relI, d)) return nullptr;
+  List& b = list(bank);
+  catchUp(b);
+  result = b.before;
+  if (end <= date) return &result;
+  const Window w = window(b, end);
+  addWhole(b, w.lo, w.mid);
+  addPartial(b, w, end, [&](size_t at, longint_t count) { result[b.entries[at].slot] += count; });
   return &result;
+}
+
+std::optional<longint_t> ReleaseSweep::sumBelow(const Nodeset& nodeset, longint_t relI,
+                                                longint_t end, int d, int i) {
+  if (!byRank || !answers(nodeset, 0, relI, d)) return std::nullopt;
+  List& b = list(0);
+  catchUp(b);
+  const int rank = rankOfNode[i], group = groupOfNode[i];
+  // Below the rank, less those of the group below it.
+  const auto [groupLo, groupHi] = groupKeysOfNode[i];
+  const size_t below = static_cast<size_t>(std::max(rank, 0));
+  longint_t sum = b.beforeByRank.below(below) -
+                  (b.beforeByKey.below(groupHi) - b.beforeByKey.below(groupLo));
+  if (end <= date) return sum;
+  const auto ahead = [&](size_t at) { return b.rankAt[at] < rank && b.groupAt[at] != group; };
+  const Window w = window(b, end);
+  const size_t run = w.mid - w.lo;
+  const bool walk = run < shortRun || (!b.demandSumsBuilt &&
+                                       b.walked + run <= walksPerEntry * b.entries.size());
+  if (walk) {
+    if (run >= shortRun) b.walked += run;
+    for (size_t at = w.lo; at < w.mid; ++at)
+      if (ahead(at)) sum += b.entries[at].demand;
+  } else {
+    if (!b.demandSumsBuilt) buildDemandSums(b);
+    sum += b.demandByRank.below(w.lo, w.mid, rank) -
+           (b.demandByKey.below(w.lo, w.mid, static_cast<int>(groupHi)) -
+            b.demandByKey.below(w.lo, w.mid, static_cast<int>(groupLo)));
+  }
+  addPartial(b, w, end, [&](size_t at, longint_t count) {
+    if (ahead(at)) sum += count;
+  });
+  return sum;
 }

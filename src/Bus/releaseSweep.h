@@ -2,6 +2,7 @@
 #define TOLLBRIG_RELEASESWEEP_H
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "Bus/overlapIndex.h"
@@ -17,43 +18,73 @@ class Nodeset;
 // end, and come from prefix sums of their demands. No date or sum may wrap
 // around.
 //
-// The counts go by the slot of the core list an entry comes from, or, for a
-// sweep over the nodes themselves, by a class of each node.
+// A sweep either counts the entries of the core lists on each bank by slot,
+// or sums the counts of the nodes themselves on every bank the index covers
+// by a rank and a group of each node.
+//
+// One sweep serves the settlings of a whole analysis, each over an index of
+// its own, and keeps the room its lists took from one to the next.
 class ReleaseSweep {
  public:
-  ReleaseSweep(const Nodeset& ns, const OverlapIndex& index, int banks, int delay);
-  ReleaseSweep(const Nodeset& ns, const OverlapIndex& index, int banks, int delay,
-               std::vector<int> classOfNode, int classes);
+  ReleaseSweep(const Nodeset& ns, int banks, int delay);
+  ReleaseSweep(const Nodeset& ns, int delay, std::vector<int> rankOfNode,
+               std::vector<int> groupOfNode);
   ~ReleaseSweep();
   ReleaseSweep(const ReleaseSweep&) = delete;
   ReleaseSweep& operator=(const ReleaseSweep&) = delete;
 
+  // Starts a settling over the index, which must outlive it.
+  void begin(const OverlapIndex& index);
   // Moves on to the nodes released at date, not before the last one; every
   // node released before it keeps its response time from now on.
   void enter(longint_t date);
-  // Whether the counts go by core-list slot.
-  bool bySlot() const { return classOfNode.empty(); }
   // The counts by slot for the window from relI to end on the bank, with the
   // delay as the divisor of the overlap lengths; nullptr unless the window
-  // opens at the current date and the node set and delay are the sweep's.
+  // opens at the current date, the node set and delay are the sweep's, and it
+  // counts by slot.
   const std::vector<longint_t>* counts(const Nodeset& nodeset, int bank, longint_t relI,
                                        longint_t end, int delay);
+  // The sum over every bank of the counts of the nodes ranked below node i
+  // and outside its group, for node i's window from relI to end, under the
+  // same conditions for a sweep by rank.
+  std::optional<longint_t> sumBelow(const Nodeset& nodeset, longint_t relI, longint_t end,
+                                    int delay, int i);
 
  private:
-  struct Bank;
+  struct List;
+  struct Window {
+    size_t lo, mid, hi;  // entries released from the date: whole up to mid, then in part
+  };
 
-  Bank& bank(int b);
-  void catchUp(Bank& b) const;
+  bool answers(const Nodeset& nodeset, int list, longint_t relI, int delay) const;
+  List& list(int at);
+  void buildSlotSums(List& b) const;
+  void buildRankSums(List& b) const;
+  void buildDemandSums(List& b) const;
+  void numberKeys();
+  void tally(List& b, size_t at, longint_t count) const;
+  void catchUp(List& b) const;
+  Window window(const List& b, longint_t end) const;
+  template <typename Add>
+  void addPartial(const List& b, const Window& w, longint_t end, Add add) const;
   longint_t accesses(longint_t length, longint_t demand) const;
-  void addWhole(const Bank& b, size_t lo, size_t hi);
+  void addWhole(const List& b, size_t lo, size_t hi);
 
   const Nodeset& ns;
-  const OverlapIndex& index;
+  const OverlapIndex* index = nullptr;
   int delay;
-  std::vector<int> classOfNode;
-  int classes;
+  bool byRank = false;
+  std::vector<int> rankOfNode;
+  std::vector<int> groupOfNode;
+  // By rank: the number of ranks and of (group, rank) pairs, per node the
+  // number of its pair and the numbers of the pairs below its group and its
+  // own pair.
+  size_t rankCount = 0;
+  size_t keyCount = 0;
+  std::vector<int> keyOfNode;
+  std::vector<std::pair<size_t, size_t>> groupKeysOfNode;
   longint_t date = 0;
-  std::vector<std::unique_ptr<Bank>> banks;  // built on the first question
+  std::vector<std::unique_ptr<List>> lists;  // each built on its first question in a settling
   std::vector<longint_t> result;
 };
 

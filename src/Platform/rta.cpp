@@ -229,8 +229,8 @@ bool ResponseTimeAnalysis::risesInReleaseOrder() const {
 bool ResponseTimeAnalysis::settleInReleaseOrder() {
   startResponseTimes();
   OverlapIndex index(*ns, processor->getNumberOfBanks());
-  const std::unique_ptr<ReleaseSweep> sweep =
-      processor->getBus()->makeSweep(*ns, index, processor->getNumberOfBanks());
+  if (!sweep) sweep = processor->getBus()->makeSweep(*ns, processor->getNumberOfBanks());
+  if (sweep) sweep->begin(index);
   const Lent lent(processor->getBus(), index, sweep.get());
   const std::vector<longint_t>& order = index.releaseOrder();
   const auto release = [this](longint_t k) { return ns->getReleaseDate(static_cast<int>(k)); };
@@ -399,6 +399,7 @@ int ResponseTimeAnalysis::analyse() {
   outerLoopIter = 0;
   ReleaseDates releases(*ns);
   previous = std::make_unique<PreviousSettling>(*ns);
+  sweep.reset();
   std::vector<std::vector<longint_t>> starts;
   std::unordered_multimap<std::uint64_t, size_t> startIndex;
   bool changed = true;

@@ -10,6 +10,7 @@
 
 class OverlapIndex;
 class PreviousSettling;
+class ReleaseSweep;
 
 // Response times and release dates by two nested fixed points.
 class ResponseTimeAnalysis : public Analysis {
@@ -56,6 +57,7 @@ class ResponseTimeAnalysis : public Analysis {
   Nodeset* ns = nullptr;
   std::unique_ptr<Settling> settling;  // while the response times settle
   std::unique_ptr<PreviousSettling> previous;  // of the last analysis
+  std::unique_ptr<ReleaseSweep> sweep;  // of the settlings in release order, once one runs
 };
 
 #endif
