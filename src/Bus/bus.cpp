@@ -73,11 +73,15 @@ std::optional<longint_t> Bus::sweptSumBelow(int i, longint_t t, const Nodeset& n
   return releaseSweep->sumBelow(nodeset, relI, t + relI, accessDelay(), i);
 }
 
+longint_t Bus::windowReach(longint_t relK, longint_t respK, longint_t relI, longint_t end,
+                           int delay) {
+  if (!overlaps(relK, respK, relI, end)) return 0;
+  return windowQuotient(relI > relK ? relK + respK - relI : end - relK, delay);
+}
+
 longint_t Bus::overlapAccesses(longint_t relK, longint_t respK, longint_t demand, longint_t relI,
                                longint_t end, int delay) {
-  if (!overlaps(relK, respK, relI, end)) return 0;
-  const longint_t length = relI > relK ? relK + respK - relI : end - relK;
-  return std::min(demand, windowQuotient(length, delay));
+  return std::min(demand, windowReach(relK, respK, relI, end, delay));
 }
 
 longint_t Bus::entryAccesses(const OverlapIndex::Entry& e, const Nodeset& nodeset, longint_t relI,

@@ -72,14 +72,21 @@ class Bus : public Interference {
   // overlapAccesses of an index entry.
   static longint_t entryAccesses(const OverlapIndex::Entry& e, const Nodeset& nodeset,
                                  longint_t relI, longint_t end, int delay);
-  // Sum of entryAccesses over the entries whose node wanted accepts.
+  // Sum of entryAccesses over the entries whose node wanted accepts; a node's
+  // entries next to each other share one quotient.
   template <typename Wanted>
   longint_t sumNear(std::span<const OverlapIndex::Entry> near, const Nodeset& ns, longint_t relI,
                     longint_t end, Wanted wanted) const {
     const int delay = accessDelay();
-    longint_t sum = 0;
-    for (const OverlapIndex::Entry& e : near)
-      if (wanted(static_cast<int>(e.node))) sum += entryAccesses(e, ns, relI, end, delay);
+    longint_t sum = 0, node = ~longint_t{0}, reach = 0;
+    for (const OverlapIndex::Entry& e : near) {
+      if (e.node != node) {
+        node = e.node;
+        const int k = static_cast<int>(node);
+        reach = wanted(k) ? windowReach(e.release, ns.getResponseTime(k), relI, end, delay) : 0;
+      }
+      sum += std::min(e.demand, reach);
+    }
     return sum;
   }
 
@@ -143,8 +150,13 @@ class Bus : public Interference {
     bool operator==(const CountsKey&) const = default;
   };
 
+  // The window quotient of the overlap of a node from relK to relK + respK
+  // with the window from relI to end, 0 without one. The length is not
+  // clipped to the end.
+  static longint_t windowReach(longint_t relK, longint_t respK, longint_t relI, longint_t end,
+                               int delay);
   // Accesses of a node from relK to relK + respK within the window from relI to
-  // end, at most its demand on the bank. The length is not clipped to the end.
+  // end: windowReach, at most its demand on the bank.
   static longint_t overlapAccesses(longint_t relK, longint_t respK, longint_t demand,
                                    longint_t relI, longint_t end, int delay);
   // overlapAccesses of node k with its own dates and demand.
