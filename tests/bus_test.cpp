@@ -337,6 +337,44 @@ TEST(BusModels, PriorityAndSlotFamily) {
   });
 }
 
+// The periodic term is capped at S, but its sum wraps around below S: node 1
+// adds its whole demand of 2 (it has no period), the others as many periods
+// as fit. Summing only until the cap is reached would give S.
+TEST(BusModels, FixedPriorityWorkloadThatWrapsBelowTheCap) {
+  const longint_t most = std::numeric_limits<longint_t>::max();
+  const struct {
+    const char* name;
+    longint_t t;
+    int periodic;        // nodes of memory demand 1 and period 1
+    longint_t S;
+    longint_t workload;  // L modulo 2^64
+  } cases[] = {
+      // A saturated count of 2^64 - 1: no bound on a node's count holds.
+      {"saturated", most - 100, 1, 2, 1},
+      // Four counts of 2^62 each: each count is bounded, their sum is not.
+      {"four quarters", longint_t{1} << 62, 4, 3, 2},
+  };
+  for (const auto& c : cases) {
+    std::vector<NodeRow> rows = {{0, 0, 10, {}, {{0, c.S}}, 5}, {1, 0, 10, {}, {}, 0, 2, 0}};
+    for (int k = 0; k < c.periodic; ++k) rows.push_back({1, 0, 10, {}, {}, 1, 1, 1});
+    Nodeset ns = build(rows);
+    auto proc = makeProcessor({});
+    BusFP bus(proc.get());
+    longint_t workload = 0;
+    for (int k = 1; k < static_cast<int>(ns.getSize()); ++k)
+      workload += bus.computeL(0, k, c.t, &ns, 0);
+    ASSERT_EQ(workload, c.workload) << c.name;
+    // memDelay x (H + S + 1 + min(L, S)), H = 0; the other bank charges memDelay.
+    const longint_t expected = 7 * (c.S + 1 + std::min(c.workload, c.S));
+    OverlapIndex index(ns, 2);
+    for (bool indexed : {false, true}) {
+      bus.attach(indexed ? &index : nullptr);
+      EXPECT_EQ(bus.getInterference(0, c.t, &ns, 0), expected) << c.name << " indexed " << indexed;
+      EXPECT_EQ(bus.bankSum(0, c.t, &ns, 2), expected + 7) << c.name << " indexed " << indexed;
+    }
+  }
+}
+
 TEST(BusModels, TdmaSlotIsTwo) {
   Processor p;
   std::vector<std::unique_ptr<BusTDMA>> buses;

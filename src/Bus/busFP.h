@@ -17,8 +17,8 @@ class BusFP : public Bus {
   bool readsByPriority(const Nodeset& nodeset, int k) const override;
 
  private:
-  static longint_t charge(longint_t S, longint_t lowerOrEqual);
-  longint_t workload(int i, longint_t t, Nodeset* nodeset);
+  static longint_t capped(longint_t S, longint_t lowerOrEqual);
+  longint_t workload(int i, longint_t t, Nodeset* nodeset, longint_t cap);
 };
 
 #endif

@@ -38,7 +38,7 @@ struct OverlapIndex::Tables {
   std::vector<size_t> demandsFrom;
   std::vector<longint_t> byRelease;
   std::vector<longint_t> releaseOf;
-  std::vector<longint_t> withMemory;
+  MemoryNodes memory;
 
   std::vector<std::vector<Sorted>> slotLists;      // per slot and bank
   std::vector<std::vector<longint_t>> slotDemand;  // per slot and bank
@@ -47,7 +47,7 @@ struct OverlapIndex::Tables {
   std::vector<Sorted> nodes;                       // per bank
   Sorted nodesEveryBank;
   bool slotListsBuilt = false, everyBankBuilt = false, listsBuilt = false, nodesBuilt = false,
-       nodesEveryBankBuilt = false;
+       nodesEveryBankBuilt = false, memoryBuilt = false;
 };
 
 OverlapIndex::Tables::Tables(const Nodeset& ns, int bankCount) : banks(bankCount) {
@@ -77,7 +77,6 @@ OverlapIndex::Tables::Tables(const Nodeset& ns, int bankCount) : banks(bankCount
   for (longint_t k = 0; k < n; ++k) {
     const int node = static_cast<int>(k);
     releaseOf[k] = ns.getReleaseDate(node);
-    if (ns.getMemDemand(node) != 0) withMemory.push_back(k);
     const long own = static_cast<long>(demands.size());
     for (const auto& entry : ns.getVecMemDemand(node)) {
       // The first entry of a bank decides, as in the node set's lookup.
@@ -249,6 +248,29 @@ longint_t OverlapIndex::listDemand(int core, int bank) const {
   return built->slotDemand[slot][bank];
 }
 
-const std::vector<longint_t>& OverlapIndex::memoryNodes() const { return tables().withMemory; }
+const OverlapIndex::MemoryNodes& OverlapIndex::memoryNodes() const {
+  return filled(&Tables::memoryBuilt, [this](Tables& t) {
+    MemoryNodes& memory = t.memory;
+    for (longint_t k = 0; k < ns.getSize(); ++k) {
+      const int node = static_cast<int>(k);
+      const longint_t demand = ns.getMemDemand(node), period = ns.getPeriod(node);
+      if (demand == 0) continue;
+      memory.nodes.push_back(k);
+      memory.largestDemand = std::max(memory.largestDemand, demand);
+      if (period != 0 && (memory.shortestPeriod == 0 || period < memory.shortestPeriod))
+        memory.shortestPeriod = period;
+    }
+    std::stable_sort(memory.nodes.begin(), memory.nodes.end(), [this](longint_t a, longint_t b) {
+      return ns.getPriority(static_cast<int>(a)) < ns.getPriority(static_cast<int>(b));
+    });
+    for (longint_t k : memory.nodes)
+      memory.priorities.push_back(ns.getPriority(static_cast<int>(k)));
+  }).memory;
+}
+
+longint_t OverlapIndex::responseBound() const {
+  tables();
+  return bound;
+}
 
 const std::vector<longint_t>& OverlapIndex::releaseOrder() const { return tables().byRelease; }

@@ -65,8 +65,17 @@ class OverlapIndex {
   // Entries of core c's list with a demand on the bank, and the sum of those demands.
   size_t listEntries(int core, int bank) const;
   longint_t listDemand(int core, int bank) const;
-  // Nodes with a memory demand.
-  const std::vector<longint_t>& memoryNodes() const;
+  // The nodes with a memory demand by priority value (equal values by
+  // index), and what bounds their periodic workload.
+  struct MemoryNodes {
+    std::vector<longint_t> nodes;
+    std::vector<int> priorities;   // theirs
+    longint_t largestDemand = 0;   // memory demand
+    longint_t shortestPeriod = 0;  // of those with a period; 0 when none has one
+  };
+  const MemoryNodes& memoryNodes() const;
+  // At least every response time reported.
+  longint_t responseBound() const;
   // Every node, by release date (equal dates by index).
   const std::vector<longint_t>& releaseOrder() const;
 
