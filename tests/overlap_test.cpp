@@ -379,7 +379,44 @@ TEST(StaleNodes, ChangedResponseTimeMarksEveryNodeItMoves) {
           << "run " << run << " " << bus << ": node " << k << " from " << old << " to " << r
           << " moves node " << i;
     }
+    // A pass computes the nodes in index order, so those before k, computed
+    // before the change, are still stale in the next pass.
+    stale.beginPass();
+    for (int i = 0; i < k; ++i) {
+      if (equation(*platform, ns, i, banks) == before[i]) continue;
+      EXPECT_EQ(stale.next(i), static_cast<longint_t>(i))
+          << "run " << run << " " << bus << ": node " << k << " from " << old << " to " << r
+          << " moves node " << i << " in the next pass";
+    }
   }
+}
+
+// Under BusFP a node with a memory demand is read by every node whose
+// priority value is not below its own. Two such nodes change late in a pass,
+// the first with the higher value: a node before both that reads only the
+// second is stale in the next pass, one that reads neither is not.
+TEST(StaleNodes, ChangesReadByPriorityReachTheNextPass) {
+  TestPlatform platform("BusFP", 2, 1, false);
+  Nodeset ns;
+  std::vector<TaskSpec> tasks(5);
+  const int priorities[] = {0, 3, 9, 4, 1};
+  for (int k = 0; k < 5; ++k) {
+    tasks[k].name = "t" + std::to_string(k);
+    tasks[k].priority = priorities[k];
+  }
+  buildGraph(ns, tasks);
+  for (int k = 0; k < 5; ++k) ns.setResponseTime(k, 10);
+  ns.setMemDemand(3, 1);
+  ns.setMemDemand(4, 1);
+  StaleNodes stale(ns, platform.core, *platform.bus);
+  stale.beginPass();
+  for (int k = 0; k < 5; ++k) stale.computed(k);
+  stale.changed(3, 10, 20);
+  stale.changed(4, 10, 20);
+  stale.beginPass();
+  EXPECT_EQ(stale.next(0), 1u);  // node 0 reads neither, node 1 reads node 4
+  EXPECT_EQ(stale.next(2), 2u);
+  EXPECT_EQ(stale.next(3), 3u);  // the changed nodes themselves
 }
 
 }  // namespace

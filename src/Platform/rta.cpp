@@ -146,6 +146,7 @@ bool ResponseTimeAnalysis::responseTimePass() {
   const longint_t n = ns->getSize();
   const auto next = [this](longint_t k) { return settling ? settling->stale.next(k) : k; };
   bool moved = false;
+  if (settling) settling->stale.beginPass();
   for (longint_t k = next(0); k < n; k = next(k + 1)) {
     if (settling) settling->stale.computed(k);
     const longint_t r = equation(static_cast<int>(k));

@@ -1,6 +1,7 @@
 #include "Platform/staleNodes.h"
 
 #include <algorithm>
+#include <climits>
 #include <numeric>
 
 #include "Platform/processor.h"
@@ -16,17 +17,11 @@ StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
   stale.setAll();
   if (reads != Interference::Reads::Overlapping) return;
   byRelease.resize(ns.getSize());
-  byPriority.resize(ns.getSize());
   std::iota(byRelease.begin(), byRelease.end(), 0);
-  std::iota(byPriority.begin(), byPriority.end(), 0);
   const auto release = [this](longint_t k) { return ns.getReleaseDate(static_cast<int>(k)); };
-  const auto priority = [this](longint_t k) { return ns.getPriority(static_cast<int>(k)); };
   std::sort(byRelease.begin(), byRelease.end(),
             [&](longint_t a, longint_t b) { return release(a) < release(b); });
-  std::sort(byPriority.begin(), byPriority.end(),
-            [&](longint_t a, longint_t b) { return priority(a) < priority(b); });
   for (longint_t k : byRelease) releases.push_back(release(k));
-  for (longint_t k : byPriority) priorities.push_back(priority(k));
   const bool busOnly = coreModel.reads() != Interference::Reads::Overlapping;
   collectBanks(busOnly ? busModel.bankReads() : Interference::BankReads::EveryBank);
 }
@@ -50,6 +45,33 @@ void StaleNodes::collectBanks(Interference::BankReads scope) {
     reachesAll[k] = ns.getAssignedTo(static_cast<int>(k)) == rxCoreId && reachBanks[k] != 0;
 }
 
+void StaleNodes::beginPass() {
+  std::sort(changesNow.begin(), changesNow.end());
+  changedBefore.clear();
+  leastFrom.assign(changesNow.size(), 0);
+  int least = INT_MAX;
+  for (size_t c = changesNow.size(); c-- > 0;)
+    leastFrom[c] = least = std::min(least, changesNow[c].second);
+  for (const auto& change : changesNow) changedBefore.push_back(change.first);
+  changesNow.clear();
+  leastNow = noChange;
+}
+
+longint_t StaleNodes::next(longint_t i) const {
+  const longint_t flagged = stale.next(i);
+  if (leastNow == noChange && changedBefore.empty()) return flagged;
+  for (longint_t j = i; j < flagged; ++j)
+    if (readsChange(j)) return j;
+  return flagged;
+}
+
+bool StaleNodes::readsChange(longint_t j) const {
+  const int priority = ns.getPriority(static_cast<int>(j));
+  if (priority >= leastNow) return true;
+  const auto after = std::upper_bound(changedBefore.begin(), changedBefore.end(), j);
+  return after != changedBefore.end() && leastFrom[after - changedBefore.begin()] <= priority;
+}
+
 void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
   if (reads == Interference::Reads::Nothing) return;
   if (reads == Interference::Reads::Anything) {
@@ -59,8 +81,8 @@ void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
   const int node = static_cast<int>(k);
   stale.set(k);
   if (core.readsByPriority(ns, node) || bus.readsByPriority(ns, node)) {
-    const auto first = std::lower_bound(priorities.begin(), priorities.end(), ns.getPriority(node));
-    for (auto p = first; p != priorities.end(); ++p) stale.set(byPriority[p - priorities.begin()]);
+    changesNow.emplace_back(k, ns.getPriority(node));
+    leastNow = std::min<std::int64_t>(leastNow, ns.getPriority(node));
   }
   const longint_t rel = ns.getReleaseDate(node);
   const longint_t end = rel + std::max(before, after);

@@ -2,6 +2,7 @@
 #define TOLLBRIG_STALENODES_H
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "Bus/interference.h"
@@ -14,13 +15,20 @@ class Nodeset;
 // response time can reach, as the interference models declare. Any other node
 // would compute the value it already has. Release dates must not change while
 // the set is in use.
+//
+// A node read by priority reaches every node whose priority value is not
+// below its own. Rather than marking them all, the changes of such nodes are
+// kept with their place in the pass: in index order, a node is stale when one
+// of them came before it in this pass, or after it in the last one.
 class StaleNodes {
  public:
   StaleNodes(const Nodeset& ns, const Interference& core, const Interference& bus);
 
   void markAll() { stale.setAll(); }
+  // Starts a pass over the nodes in index order.
+  void beginPass();
   // The first stale node from i on; n when there is none.
-  longint_t next(longint_t i) const { return stale.next(i); }
+  longint_t next(longint_t i) const;
   void computed(longint_t i) { stale.reset(i); }
   // Node k's response time changed from before to after.
   void changed(longint_t k, longint_t before, longint_t after);
@@ -40,8 +48,18 @@ class StaleNodes {
   NodeFlags stale;
   std::vector<longint_t> byRelease;  // node indexes sorted by release date
   std::vector<longint_t> releases;   // their release dates
-  std::vector<longint_t> byPriority;  // node indexes sorted by priority value
-  std::vector<int> priorities;        // their priority values
+  // Whether node j reads a change by priority: one in this pass, or one of the
+  // last pass after it.
+  bool readsChange(longint_t j) const;
+
+  // The nodes read by priority that changed in this pass, with their priority
+  // values, and the least of these values. Those of the last pass by index,
+  // and from each on the least priority value.
+  static constexpr std::int64_t noChange = INT64_MAX;
+  std::vector<std::pair<longint_t, int>> changesNow;
+  std::int64_t leastNow = noChange;
+  std::vector<longint_t> changedBefore;
+  std::vector<int> leastFrom;
   std::vector<std::uint64_t> reachBanks;  // per node, the banks where it has a demand
   std::vector<bool> reachesAll;           // per node, whether it reaches every node it overlaps
   std::vector<std::uint64_t> readBanks;   // in byRelease order, the banks where a node reads
