@@ -157,26 +157,26 @@ ReleaseSweep::List& ReleaseSweep::list(int at) {
   return list;
 }
 
-void ReleaseSweep::buildSlotSums(List& b) const {
-  b.width = static_cast<size_t>(index->slots());
-  b.stride = std::max<size_t>(8, b.width);
-  std::vector<longint_t> sums(b.width, 0);
-  for (size_t e = 0; e < b.entries.size(); ++e) {
-    if (e % b.stride == 0) b.prefix.insert(b.prefix.end(), sums.begin(), sums.end());
-    sums[b.entries[e].slot] += b.entries[e].demand;
+void ReleaseSweep::buildSlotSums(List& l) const {
+  l.width = static_cast<size_t>(index->slots());
+  l.stride = std::max<size_t>(8, l.width);
+  std::vector<longint_t> sums(l.width, 0);
+  for (size_t e = 0; e < l.entries.size(); ++e) {
+    if (e % l.stride == 0) l.prefix.insert(l.prefix.end(), sums.begin(), sums.end());
+    sums[l.entries[e].slot] += l.entries[e].demand;
   }
-  if (b.entries.size() % b.stride == 0) b.prefix.insert(b.prefix.end(), sums.begin(), sums.end());
-  b.before.assign(b.width, 0);
+  if (l.entries.size() % l.stride == 0) l.prefix.insert(l.prefix.end(), sums.begin(), sums.end());
+  l.before.assign(l.width, 0);
 }
 
-void ReleaseSweep::buildRankSums(List& b) const {
-  for (const OverlapIndex::Entry& e : b.entries) {
-    b.rankAt.push_back(rankOfNode[e.node]);
-    b.groupAt.push_back(groupOfNode[e.node]);
-    b.keyAt.push_back(keyOfNode[e.node]);
+void ReleaseSweep::buildRankSums(List& l) const {
+  for (const OverlapIndex::Entry& e : l.entries) {
+    l.rankAt.push_back(rankOfNode[e.node]);
+    l.groupAt.push_back(groupOfNode[e.node]);
+    l.keyAt.push_back(keyOfNode[e.node]);
   }
-  b.beforeByRank.reset(rankCount);
-  b.beforeByKey.reset(keyCount);
+  l.beforeByRank.reset(rankCount);
+  l.beforeByKey.reset(keyCount);
 }
 
 // Numbers the distinct (group, rank) pairs of the nodes in order.
@@ -200,139 +200,139 @@ void ReleaseSweep::numberKeys() {
   }
 }
 
-void ReleaseSweep::buildDemandSums(List& b) const {
+void ReleaseSweep::buildDemandSums(List& l) const {
   std::vector<longint_t> demands;
-  for (const OverlapIndex::Entry& e : b.entries) demands.push_back(e.demand);
-  b.demandByRank.build(b.rankAt, demands);
-  b.demandByKey.build(b.keyAt, demands);
-  b.demandSumsBuilt = true;
+  for (const OverlapIndex::Entry& e : l.entries) demands.push_back(e.demand);
+  l.demandByRank.build(l.rankAt, demands);
+  l.demandByKey.build(l.keyAt, demands);
+  l.demandSumsBuilt = true;
 }
 
 // Adds a count of the taken entry to the counts at the date.
-void ReleaseSweep::tally(List& b, size_t at, longint_t count) const {
+void ReleaseSweep::tally(List& l, size_t at, longint_t count) const {
   if (!byRank) {
-    b.before[b.entries[at].slot] += count;
+    l.before[l.entries[at].slot] += count;
     return;
   }
-  b.beforeByRank.add(static_cast<size_t>(b.rankAt[at]), count);
-  b.beforeByKey.add(static_cast<size_t>(b.keyAt[at]), count);
+  l.beforeByRank.add(static_cast<size_t>(l.rankAt[at]), count);
+  l.beforeByKey.add(static_cast<size_t>(l.keyAt[at]), count);
 }
 
 // Brings the counts of the entries released before the date up to it.
-void ReleaseSweep::catchUp(List& b) const {
-  if (b.ready && b.date == date) return;
-  for (const List::Part& p : b.part) tally(b, p.at, 0 - p.counted);
-  for (; b.taken < b.entries.size() && b.releases[b.taken] < date; ++b.taken) {
-    const OverlapIndex::Entry& e = b.entries[b.taken];
+void ReleaseSweep::catchUp(List& l) const {
+  if (l.ready && l.date == date) return;
+  for (const List::Part& p : l.part) tally(l, p.at, 0 - p.counted);
+  for (; l.taken < l.entries.size() && l.releases[l.taken] < date; ++l.taken) {
+    const OverlapIndex::Entry& e = l.entries[l.taken];
     const longint_t finish = e.release + ns.getResponseTime(static_cast<int>(e.node));
     if (finish <= date) continue;
-    if (b.full[b.taken] != never && finish - date >= b.full[b.taken]) {
-      tally(b, b.taken, e.demand);
-      b.wholeUntil.emplace(finish - b.full[b.taken], b.taken);
+    if (l.full[l.taken] != never && finish - date >= l.full[l.taken]) {
+      tally(l, l.taken, e.demand);
+      l.wholeUntil.emplace(finish - l.full[l.taken], l.taken);
     } else {
-      b.part.push_back({finish, b.taken, 0});
+      l.part.push_back({finish, l.taken, 0});
     }
   }
-  while (!b.wholeUntil.empty() && b.wholeUntil.top().first < date) {
-    const size_t at = b.wholeUntil.top().second;
-    b.wholeUntil.pop();
-    const OverlapIndex::Entry& e = b.entries[at];
-    tally(b, at, 0 - e.demand);
-    b.part.push_back({e.release + ns.getResponseTime(static_cast<int>(e.node)), at, 0});
+  while (!l.wholeUntil.empty() && l.wholeUntil.top().first < date) {
+    const size_t at = l.wholeUntil.top().second;
+    l.wholeUntil.pop();
+    const OverlapIndex::Entry& e = l.entries[at];
+    tally(l, at, 0 - e.demand);
+    l.part.push_back({e.release + ns.getResponseTime(static_cast<int>(e.node)), at, 0});
   }
-  std::erase_if(b.part, [this](const List::Part& p) { return p.finish <= date; });
-  for (List::Part& p : b.part) {
-    p.counted = accesses(p.finish - date, b.entries[p.at].demand);
-    tally(b, p.at, p.counted);
+  std::erase_if(l.part, [this](const List::Part& p) { return p.finish <= date; });
+  for (List::Part& p : l.part) {
+    p.counted = accesses(p.finish - date, l.entries[p.at].demand);
+    tally(l, p.at, p.counted);
   }
-  b.idle.clear();
-  for (size_t at = b.taken; at < b.entries.size() && b.releases[at] == date; ++at)
-    if (ns.getProcDemand(static_cast<int>(b.entries[at].node)) == 0) b.idle.push_back(at);
-  b.date = date;
-  b.ready = true;
+  l.idle.clear();
+  for (size_t at = l.taken; at < l.entries.size() && l.releases[at] == date; ++at)
+    if (ns.getProcDemand(static_cast<int>(l.entries[at].node)) == 0) l.idle.push_back(at);
+  l.date = date;
+  l.ready = true;
 }
 
 // Entries released from the date to end - longest count their whole demand,
 // those up to end in part.
-ReleaseSweep::Window ReleaseSweep::window(const List& b, longint_t end) const {
-  const auto first = b.releases.begin() + static_cast<long>(b.taken);
-  const auto stop = std::lower_bound(first, b.releases.end(), end);
-  const auto whole = b.longest != never && end >= b.longest
-                         ? std::upper_bound(first, stop, end - b.longest)
+ReleaseSweep::Window ReleaseSweep::window(const List& l, longint_t end) const {
+  const auto first = l.releases.begin() + static_cast<long>(l.taken);
+  const auto stop = std::lower_bound(first, l.releases.end(), end);
+  const auto whole = l.longest != never && end >= l.longest
+                         ? std::upper_bound(first, stop, end - l.longest)
                          : first;
-  return {b.taken, static_cast<size_t>(whole - b.releases.begin()),
-          static_cast<size_t>(stop - b.releases.begin())};
+  return {l.taken, static_cast<size_t>(whole - l.releases.begin()),
+          static_cast<size_t>(stop - l.releases.begin())};
 }
 
 // The entries released from the date that a window up to end counts in part,
 // and those released at the date that it counts only once their node runs.
 template <typename Add>
-void ReleaseSweep::addPartial(const List& b, const Window& w, longint_t end, Add add) const {
+void ReleaseSweep::addPartial(const List& l, const Window& w, longint_t end, Add add) const {
   for (size_t at = w.mid; at < w.hi; ++at)
-    add(at, accesses(end - b.releases[at], b.entries[at].demand));
-  for (size_t at : b.idle)
-    if (ns.getResponseTime(static_cast<int>(b.entries[at].node)) == 0)
-      add(at, 0 - accesses(end - date, b.entries[at].demand));
+    add(at, accesses(end - l.releases[at], l.entries[at].demand));
+  for (size_t at : l.idle)
+    if (ns.getResponseTime(static_cast<int>(l.entries[at].node)) == 0)
+      add(at, 0 - accesses(end - date, l.entries[at].demand));
 }
 
 // Adds the demands of the entries from lo to hi by slot.
-void ReleaseSweep::addWhole(const List& b, size_t lo, size_t hi) {
-  const size_t stride = b.stride;
+void ReleaseSweep::addWhole(const List& l, size_t lo, size_t hi) {
+  const size_t stride = l.stride;
   const size_t fromRow = (lo + stride - 1) / stride, toRow = hi / stride;
   if (fromRow >= toRow) {
-    for (size_t at = lo; at < hi; ++at) result[b.entries[at].slot] += b.entries[at].demand;
+    for (size_t at = lo; at < hi; ++at) result[l.entries[at].slot] += l.entries[at].demand;
     return;
   }
   for (size_t at = lo; at < fromRow * stride; ++at)
-    result[b.entries[at].slot] += b.entries[at].demand;
-  const longint_t* from = &b.prefix[fromRow * b.width];
-  const longint_t* to = &b.prefix[toRow * b.width];
-  for (size_t s = 0; s < b.width; ++s) result[s] += to[s] - from[s];
+    result[l.entries[at].slot] += l.entries[at].demand;
+  const longint_t* from = &l.prefix[fromRow * l.width];
+  const longint_t* to = &l.prefix[toRow * l.width];
+  for (size_t s = 0; s < l.width; ++s) result[s] += to[s] - from[s];
   for (size_t at = toRow * stride; at < hi; ++at)
-    result[b.entries[at].slot] += b.entries[at].demand;
+    result[l.entries[at].slot] += l.entries[at].demand;
 }
 
 const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset& nodeset, int bank,
                                                   longint_t relI, longint_t end, int d) {
   if (byRank || !answers(nodeset, bank, relI, d)) return nullptr;
-  List& b = list(bank);
-  catchUp(b);
-  result = b.before;
+  List& l = list(bank);
+  catchUp(l);
+  result = l.before;
   if (end <= date) return &result;
-  const Window w = window(b, end);
-  addWhole(b, w.lo, w.mid);
-  addPartial(b, w, end, [&](size_t at, longint_t count) { result[b.entries[at].slot] += count; });
+  const Window w = window(l, end);
+  addWhole(l, w.lo, w.mid);
+  addPartial(l, w, end, [&](size_t at, longint_t count) { result[l.entries[at].slot] += count; });
   return &result;
 }
 
 std::optional<longint_t> ReleaseSweep::sumBelow(const Nodeset& nodeset, longint_t relI,
                                                 longint_t end, int d, int i) {
   if (!byRank || !answers(nodeset, 0, relI, d)) return std::nullopt;
-  List& b = list(0);
-  catchUp(b);
+  List& l = list(0);
+  catchUp(l);
   const int rank = rankOfNode[i], group = groupOfNode[i];
   // Below the rank, less those of the group below it.
   const auto [groupLo, groupHi] = groupKeysOfNode[i];
   const size_t below = static_cast<size_t>(std::max(rank, 0));
-  longint_t sum = b.beforeByRank.below(below) -
-                  (b.beforeByKey.below(groupHi) - b.beforeByKey.below(groupLo));
+  longint_t sum = l.beforeByRank.below(below) -
+                  (l.beforeByKey.below(groupHi) - l.beforeByKey.below(groupLo));
   if (end <= date) return sum;
-  const auto ahead = [&](size_t at) { return b.rankAt[at] < rank && b.groupAt[at] != group; };
-  const Window w = window(b, end);
+  const auto ahead = [&](size_t at) { return l.rankAt[at] < rank && l.groupAt[at] != group; };
+  const Window w = window(l, end);
   const size_t run = w.mid - w.lo;
-  const bool walk = run < shortRun || (!b.demandSumsBuilt &&
-                                       b.walked + run <= walksPerEntry * b.entries.size());
+  const bool walk = run < shortRun || (!l.demandSumsBuilt &&
+                                       l.walked + run <= walksPerEntry * l.entries.size());
   if (walk) {
-    if (run >= shortRun) b.walked += run;
+    if (run >= shortRun) l.walked += run;
     for (size_t at = w.lo; at < w.mid; ++at)
-      if (ahead(at)) sum += b.entries[at].demand;
+      if (ahead(at)) sum += l.entries[at].demand;
   } else {
-    if (!b.demandSumsBuilt) buildDemandSums(b);
-    sum += b.demandByRank.below(w.lo, w.mid, rank) -
-           (b.demandByKey.below(w.lo, w.mid, static_cast<int>(groupHi)) -
-            b.demandByKey.below(w.lo, w.mid, static_cast<int>(groupLo)));
+    if (!l.demandSumsBuilt) buildDemandSums(l);
+    sum += l.demandByRank.below(w.lo, w.mid, rank) -
+           (l.demandByKey.below(w.lo, w.mid, static_cast<int>(groupHi)) -
+            l.demandByKey.below(w.lo, w.mid, static_cast<int>(groupLo)));
   }
-  addPartial(b, w, end, [&](size_t at, longint_t count) {
+  addPartial(l, w, end, [&](size_t at, longint_t count) {
     if (ahead(at)) sum += count;
   });
   return sum;

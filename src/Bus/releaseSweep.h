@@ -15,12 +15,13 @@ class Nodeset;
 // before it are final: the entries they own count the same in every window
 // opening at that date, and follow the date by a sweep over their finish
 // dates. The entries released from the date on depend only on the window's
-// end, and come from prefix sums of their demands. No date or sum may wrap
-// around.
+// end: those it covers whole come from sums of their demands. No date or sum
+// may wrap around.
 //
 // A sweep either counts the entries of the core lists on each bank by slot,
-// or sums the counts of the nodes themselves on every bank the index covers
-// by a rank and a group of each node.
+// from prefix sums by slot, or sums the counts of the nodes themselves on
+// every bank the index covers by a rank and a group of each node, from totals
+// and range sums by rank.
 //
 // One sweep serves the settlings of a whole analysis, each over an index of
 // its own, and keeps the room its lists took from one to the next.
@@ -58,17 +59,17 @@ class ReleaseSweep {
 
   bool answers(const Nodeset& nodeset, int list, longint_t relI, int delay) const;
   List& list(int at);
-  void buildSlotSums(List& b) const;
-  void buildRankSums(List& b) const;
-  void buildDemandSums(List& b) const;
+  void buildSlotSums(List& l) const;
+  void buildRankSums(List& l) const;
+  void buildDemandSums(List& l) const;
   void numberKeys();
-  void tally(List& b, size_t at, longint_t count) const;
-  void catchUp(List& b) const;
-  Window window(const List& b, longint_t end) const;
+  void tally(List& l, size_t at, longint_t count) const;
+  void catchUp(List& l) const;
+  Window window(const List& l, longint_t end) const;
   template <typename Add>
-  void addPartial(const List& b, const Window& w, longint_t end, Add add) const;
+  void addPartial(const List& l, const Window& w, longint_t end, Add add) const;
   longint_t accesses(longint_t length, longint_t demand) const;
-  void addWhole(const List& b, size_t lo, size_t hi);
+  void addWhole(const List& l, size_t lo, size_t hi);
 
   const Nodeset& ns;
   const OverlapIndex* index = nullptr;
