@@ -133,6 +133,36 @@ TEST(OverlapIndex, WindowOperationsAnswerAsWithoutIt) {
   }
 }
 
+// At access delay 0 no overlap reaches a demand, not even one of 2^64 - 1
+// cycles, the longest a window can give.
+TEST(OverlapIndex, LongestOverlapAtAccessDelayZeroCountsNothing) {
+  const struct {
+    const char* bus;
+    int asked;  // node 0 goes before node 1 under BusFIFO; node 1 reads node 0 under BusFP
+  } cases[] = {{"BusFIFO", 0}, {"BusFP", 1}};
+  for (const auto& c : cases) {
+    TestPlatform platform(c.bus, 2, 1, false, TestPlatform::Delays{10, 0, 5});
+    std::vector<TaskSpec> tasks(2);
+    for (int k = 0; k < 2; ++k) {
+      tasks[k].name = "t" + std::to_string(k);
+      tasks[k].core = k;
+      tasks[k].priority = 1 - k;
+      tasks[k].demand = 1;
+      tasks[k].accesses = {{0, 3}};
+      tasks[k].transactions = {{0, 1}};
+    }
+    Nodeset ns;
+    buildGraph(ns, tasks);
+    for (int k = 0; k < 2; ++k) ns.setResponseTime(k, 10);
+    const longint_t t = ~longint_t{0};
+    const longint_t plain = platform.bus->bankSum(c.asked, t, &ns, 1);
+    OverlapIndex index(ns, 1);
+    platform.bus->attach(&index);
+    EXPECT_EQ(platform.bus->bankSum(c.asked, t, &ns, 1), plain) << c.bus;
+    platform.bus->attach(nullptr);
+  }
+}
+
 // Windows opening at each release date in turn, with the nodes released
 // earlier final: the sweep's counts per core list are computeA's.
 TEST(ReleaseSweep, CountsAsComputeAForWindowsTakenInReleaseOrder) {

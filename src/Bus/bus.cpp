@@ -52,6 +52,7 @@ void Bus::attach(const OverlapIndex* index, ReleaseSweep* sweep) {
   slotsValid = false;
   releaseSweep = index != nullptr ? sweep : nullptr;
   countsValid = false;
+  fullLengthsValid = false;
 }
 
 int Bus::accessDelay() const { return proc->getAccDelay(); }
@@ -73,15 +74,24 @@ std::optional<longint_t> Bus::sweptSumBelow(int i, longint_t t, const Nodeset& n
   return releaseSweep->sumBelow(nodeset, relI, t + relI, accessDelay(), i);
 }
 
-longint_t Bus::windowReach(longint_t relK, longint_t respK, longint_t relI, longint_t end,
-                           int delay) {
+longint_t Bus::overlapLength(longint_t relK, longint_t respK, longint_t relI, longint_t end) {
   if (!overlaps(relK, respK, relI, end)) return 0;
-  return windowQuotient(relI > relK ? relK + respK - relI : end - relK, delay);
+  return relI > relK ? relK + respK - relI : end - relK;
 }
 
 longint_t Bus::overlapAccesses(longint_t relK, longint_t respK, longint_t demand, longint_t relI,
                                longint_t end, int delay) {
-  return std::min(demand, windowReach(relK, respK, relI, end, delay));
+  return std::min(demand, windowQuotient(overlapLength(relK, respK, relI, end), delay));
+}
+
+const std::vector<longint_t>& Bus::everyBankFullLengths(const OverlapIndex& index, int delay) {
+  if (fullLengthsValid && fullLengthsDelay == delay) return fullLengths;
+  fullLengths.clear();
+  for (const OverlapIndex::Entry& e : index.nodesEveryBank())
+    fullLengths.push_back(fullLength(e.demand, delay));
+  fullLengthsDelay = delay;
+  fullLengthsValid = true;
+  return fullLengths;
 }
 
 longint_t Bus::entryAccesses(const OverlapIndex::Entry& e, const Nodeset& nodeset, longint_t relI,
@@ -102,6 +112,25 @@ bool Bus::isRealCore(int core) { return core != rxCoreId && core != txCoreId; }
 longint_t Bus::windowQuotient(longint_t length, int delay) {
   const float divisor = static_cast<float>(static_cast<longint_t>(static_cast<int64_t>(delay)));
   return toCount(ceilf(static_cast<float>(length) / divisor));
+}
+
+longint_t Bus::fullLength(longint_t demand, int delay) {
+  const auto reaches = [&](longint_t length) { return windowQuotient(length, delay) >= demand; };
+  if (demand == 0) return 0;
+  if (delay == 0) return unreachable;  // every quotient is 0
+  const longint_t step = static_cast<longint_t>(delay);
+  if (demand - 1 <= (unreachable - 1) / step) {
+    const longint_t guess = (demand - 1) * step + 1;
+    if (reaches(guess) && !reaches(guess - 1)) return guess;
+  }
+  if (!reaches(unreachable)) return unreachable;
+  longint_t lo = 1, hi = unreachable;  // reaches(hi) holds, reaches(lo - 1) does not
+  while (lo < hi) {
+    const longint_t mid = lo + (hi - lo) / 2;
+    if (reaches(mid)) hi = mid;
+    else lo = mid + 1;
+  }
+  return lo;
 }
 
 longint_t Bus::computeS(int i, longint_t, Nodeset* nodeset, int bank) {

@@ -51,6 +51,10 @@ class Bus : public Interference {
   // ceilf(length / delay) in single precision as a count; the delay is widened
   // to signed 64 bits and taken as unsigned. A delay of 0 gives 0.
   static longint_t windowQuotient(longint_t length, int delay);
+  // The least overlap length from which the window quotient reaches the
+  // demand, unreachable when no length does. The quotient grows with the length.
+  static constexpr longint_t unreachable = ~longint_t{0};
+  static longint_t fullLength(longint_t demand, int delay);
 
  protected:
   // computeA or computeNoReleaseA: accesses of one core against node i's window.
@@ -69,26 +73,15 @@ class Bus : public Interference {
     return overlapIndex != nullptr && overlapIndex->covers(nodeset, bank) ? overlapIndex : nullptr;
   }
 
+  // Length of the overlap of a node from relK to relK + respK with the window
+  // from relI to end, 0 without one. It is not clipped to the end.
+  static longint_t overlapLength(longint_t relK, longint_t respK, longint_t relI, longint_t end);
+  // fullLength of every entry of the index's list of every bank, kept while
+  // the index stays attached.
+  const std::vector<longint_t>& everyBankFullLengths(const OverlapIndex& index, int delay);
   // overlapAccesses of an index entry.
   static longint_t entryAccesses(const OverlapIndex::Entry& e, const Nodeset& nodeset,
                                  longint_t relI, longint_t end, int delay);
-  // Sum of entryAccesses over the entries whose node wanted accepts; a node's
-  // entries next to each other share one quotient.
-  template <typename Wanted>
-  longint_t sumNear(std::span<const OverlapIndex::Entry> near, const Nodeset& ns, longint_t relI,
-                    longint_t end, Wanted wanted) const {
-    const int delay = accessDelay();
-    longint_t sum = 0, node = ~longint_t{0}, reach = 0;
-    for (const OverlapIndex::Entry& e : near) {
-      if (e.node != node) {
-        node = e.node;
-        const int k = static_cast<int>(node);
-        reach = wanted(k) ? windowReach(e.release, ns.getResponseTime(k), relI, end, delay) : 0;
-      }
-      sum += std::min(e.demand, reach);
-    }
-    return sum;
-  }
 
   // The attached index when it answers for this node set on the banks 0 to
   // banks - 1 together, else nullptr.
@@ -102,21 +95,50 @@ class Bus : public Interference {
   template <typename Wanted>
   longint_t windowSum(int i, longint_t t, Nodeset* nodeset, int bank, Wanted wanted) {
     const Nodeset& ns = *nodeset;
+    longint_t sum = 0;
     if (const OverlapIndex* index = indexFor(ns, bank)) {
       const longint_t relI = ns.getReleaseDate(i);
-      return sumNear(index->nodesNear(bank, relI, t + relI), ns, relI, t + relI, wanted);
+      const longint_t end = t + relI;
+      const int delay = accessDelay();
+      for (const OverlapIndex::Entry& e : index->nodesNear(bank, relI, end))
+        if (wanted(static_cast<int>(e.node))) sum += entryAccesses(e, ns, relI, end, delay);
+      return sum;
     }
-    longint_t sum = 0;
     for (longint_t k = 0; k < ns.getSize(); ++k)
       if (wanted(static_cast<int>(k))) sum += windowAccesses(i, k, t, nodeset, bank);
     return sum;
   }
-  // windowSum over every bank the index covers, from one walk.
+  // windowSum over every bank the index covers, from one walk: a node's
+  // entries share its overlap, and an entry that the overlap covers for its
+  // full length counts its whole demand without a quotient.
   template <typename Wanted>
   longint_t windowSumEveryBank(int i, longint_t t, const Nodeset& ns, const OverlapIndex& index,
                                Wanted wanted) {
     const longint_t relI = ns.getReleaseDate(i);
-    return sumNear(index.nodesNearEveryBank(relI, t + relI), ns, relI, t + relI, wanted);
+    const longint_t end = t + relI;
+    const int delay = accessDelay();
+    const OverlapIndex::Entry* first = index.nodesEveryBank().data();
+    const std::vector<longint_t>& full = everyBankFullLengths(index, delay);
+    longint_t sum = 0, node = ~longint_t{0}, length = 0, reach = 0;
+    bool reachKnown = false;
+    for (const OverlapIndex::Entry& e : index.nodesNearEveryBank(relI, end)) {
+      if (e.node != node) {
+        node = e.node;
+        const int k = static_cast<int>(node);
+        length = wanted(k) ? overlapLength(e.release, ns.getResponseTime(k), relI, end) : 0;
+        reachKnown = false;
+      }
+      if (length == 0) continue;
+      const longint_t whole = full[&e - first];
+      if (whole != unreachable && length >= whole) {
+        sum += e.demand;
+        continue;
+      }
+      if (!reachKnown) reach = windowQuotient(length, delay);
+      reachKnown = true;
+      sum += std::min(e.demand, reach);
+    }
+    return sum;
   }
 
   // The banks below banks where node i has transactions, each once: the first
@@ -150,13 +172,8 @@ class Bus : public Interference {
     bool operator==(const CountsKey&) const = default;
   };
 
-  // The window quotient of the overlap of a node from relK to relK + respK
-  // with the window from relI to end, 0 without one. The length is not
-  // clipped to the end.
-  static longint_t windowReach(longint_t relK, longint_t respK, longint_t relI, longint_t end,
-                               int delay);
   // Accesses of a node from relK to relK + respK within the window from relI to
-  // end: windowReach, at most its demand on the bank.
+  // end: the window quotient of overlapLength, at most its demand on the bank.
   static longint_t overlapAccesses(longint_t relK, longint_t respK, longint_t demand,
                                    longint_t relI, longint_t end, int delay);
   // overlapAccesses of node k with its own dates and demand.
@@ -184,6 +201,9 @@ class Bus : public Interference {
   ReleaseSweep* releaseSweep = nullptr;
   std::vector<CoreSlot> slotsOfCores;
   std::vector<int> ownBanks;
+  std::vector<longint_t> fullLengths;
+  int fullLengthsDelay = 0;
+  bool fullLengthsValid = false;
   bool slotsValid = false;
   std::vector<longint_t> counts;
   CountsKey countsKey{};

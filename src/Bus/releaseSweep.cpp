@@ -12,34 +12,11 @@
 
 namespace {
 
-const longint_t never = ~longint_t{0};
-
 // A run of entries counted whole is walked when it is short, or until the
 // long ones walked have cost this many times the entries of the list; from
 // then on, summing them by rank pays.
 const size_t shortRun = 1024;
 const size_t walksPerEntry = 64;
-
-// The least overlap length from which the window quotient reaches the demand;
-// never when no length does. The quotient grows with the length.
-longint_t fullLength(longint_t demand, int delay) {
-  const auto reaches = [&](longint_t length) {
-    return Bus::windowQuotient(length, delay) >= demand;
-  };
-  const longint_t step = static_cast<longint_t>(delay);
-  if (demand - 1 <= (never - 1) / step) {
-    const longint_t guess = (demand - 1) * step + 1;
-    if (reaches(guess) && !reaches(guess - 1)) return guess;
-  }
-  if (!reaches(never)) return never;
-  longint_t lo = 1, hi = never;  // reaches(hi) holds, reaches(lo - 1) does not
-  while (lo < hi) {
-    const longint_t mid = lo + (hi - lo) / 2;
-    if (reaches(mid)) hi = mid;
-    else lo = mid + 1;
-  }
-  return lo;
-}
 
 }  // namespace
 
@@ -53,7 +30,7 @@ struct ReleaseSweep::List {
 
   std::span<const OverlapIndex::Entry> entries;  // the index's, sorted by release date
   std::vector<longint_t> releases;
-  std::vector<longint_t> full;  // per entry, see fullLength
+  std::vector<longint_t> full;  // per entry, see Bus::fullLength
   longint_t longest = 0;        // largest full length
 
   // By slot: demands by slot before every stride-th entry, one row per slot
@@ -149,7 +126,7 @@ ReleaseSweep::List& ReleaseSweep::list(int at) {
   list.entries = byRank ? index->nodesEveryBank() : index->lists(at);
   for (const OverlapIndex::Entry& entry : list.entries) {
     list.releases.push_back(entry.release);
-    list.full.push_back(fullLength(entry.demand, delay));
+    list.full.push_back(Bus::fullLength(entry.demand, delay));
     list.longest = std::max(list.longest, list.full.back());
   }
   if (byRank) buildRankSums(list);
@@ -226,7 +203,7 @@ void ReleaseSweep::catchUp(List& l) const {
     const OverlapIndex::Entry& e = l.entries[l.taken];
     const longint_t finish = e.release + ns.getResponseTime(static_cast<int>(e.node));
     if (finish <= date) continue;
-    if (l.full[l.taken] != never && finish - date >= l.full[l.taken]) {
+    if (l.full[l.taken] != Bus::unreachable && finish - date >= l.full[l.taken]) {
       tally(l, l.taken, e.demand);
       l.wholeUntil.emplace(finish - l.full[l.taken], l.taken);
     } else {
@@ -257,7 +234,7 @@ void ReleaseSweep::catchUp(List& l) const {
 ReleaseSweep::Window ReleaseSweep::window(const List& l, longint_t end) const {
   const auto first = l.releases.begin() + static_cast<long>(l.taken);
   const auto stop = std::lower_bound(first, l.releases.end(), end);
-  const auto whole = l.longest != never && end >= l.longest
+  const auto whole = l.longest != Bus::unreachable && end >= l.longest
                          ? std::upper_bound(first, stop, end - l.longest)
                          : first;
   return {l.taken, static_cast<size_t>(whole - l.releases.begin()),
