@@ -163,6 +163,27 @@ TEST(OverlapIndex, LongestOverlapAtAccessDelayZeroCountsNothing) {
   }
 }
 
+// A processor without banks charges nothing, with the index or without.
+TEST(OverlapIndex, NoBanksChargeNothing) {
+  for (const char* bus : {"BusFIFO", "BusFP"})
+    for (int banks : {0, -1}) {
+      TestPlatform platform(bus, 2, banks, false);
+      std::vector<TaskSpec> tasks(2);
+      for (int k = 0; k < 2; ++k) {
+        tasks[k].name = "t" + std::to_string(k);
+        tasks[k].core = k;
+        tasks[k].accesses = {{0, 3}};
+        tasks[k].transactions = {{0, 1}};
+      }
+      Nodeset ns;
+      buildGraph(ns, tasks);
+      OverlapIndex index(ns, banks);
+      platform.bus->attach(&index);
+      EXPECT_EQ(platform.bus->bankSum(0, 50, &ns, banks), 0u) << bus << " " << banks;
+      platform.bus->attach(nullptr);
+    }
+}
+
 // Windows opening at each release date in turn, with the nodes released
 // earlier final: the sweep's counts per core list are computeA's.
 TEST(ReleaseSweep, CountsAsComputeAForWindowsTakenInReleaseOrder) {

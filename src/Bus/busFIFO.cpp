@@ -49,7 +49,7 @@ longint_t BusFIFO::getInterference(int i, longint_t t, Nodeset* nodeset, int ban
 longint_t BusFIFO::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   const Nodeset& ns = *nodeset;
   const OverlapIndex* index = indexForEveryBank(ns, banks);
-  if (index == nullptr) return Bus::bankSum(i, t, nodeset, banks);
+  if (index == nullptr || banks <= 0) return Bus::bankSum(i, t, nodeset, banks);
   const std::optional<longint_t> swept = sweptSumBelow(i, t, ns);
   longint_t sum = swept ? *swept : windowSumEveryBank(i, t, ns, *index, ahead(ns, i));
   for (int bank : transactionBanks(ns, i, banks)) sum += computeS(i, t, nodeset, bank);

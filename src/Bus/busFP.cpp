@@ -58,7 +58,7 @@ longint_t BusFP::getInterference(int i, longint_t t, Nodeset* nodeset, int bank)
 longint_t BusFP::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   const Nodeset& ns = *nodeset;
   const OverlapIndex* index = indexForEveryBank(ns, banks);
-  if (index == nullptr) return Bus::bankSum(i, t, nodeset, banks);
+  if (index == nullptr || banks <= 0) return Bus::bankSum(i, t, nodeset, banks);
   const int priority = ns.getPriority(i);
   longint_t sum =
       windowSumEveryBank(i, t, ns, *index, [&](int k) { return ns.getPriority(k) >= priority; });
