@@ -61,6 +61,21 @@ class Scenes {
     }
   }
 
+  // Small release dates, and response times that are 0 only where a node has
+  // no work to do, as a settling leaves them; the distinct dates in order.
+  std::vector<longint_t> settle(Nodeset& ns) {
+    std::vector<longint_t> dates;
+    for (int i = 0; i < static_cast<int>(ns.getSize()); ++i) {
+      ns.setReleaseDate(i, pick(0, 3) == 0 ? 0 : pick(0, 60));
+      const bool idle = ns.getProcDemand(i) == 0 && pick(0, 1) == 0;
+      ns.setResponseTime(i, idle ? 0 : pick(1, 60));
+      dates.push_back(ns.getReleaseDate(i));
+    }
+    std::sort(dates.begin(), dates.end());
+    dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
+    return dates;
+  }
+
  private:
   std::mt19937_64 rng;
 };
@@ -195,16 +210,7 @@ TEST(ReleaseSweep, CountsAsComputeAForWindowsTakenInReleaseOrder) {
     Nodeset ns;
     scenes.fill(ns, cores, banks);
     const int n = static_cast<int>(ns.getSize());
-    // Small dates, and no response time of 0 where the node has work to do.
-    std::vector<longint_t> dates;
-    for (int i = 0; i < n; ++i) {
-      ns.setReleaseDate(i, scenes.pick(0, 3) == 0 ? 0 : scenes.pick(0, 60));
-      const bool idle = ns.getProcDemand(i) == 0 && scenes.pick(0, 1) == 0;
-      ns.setResponseTime(i, idle ? 0 : scenes.pick(1, 60));
-      dates.push_back(ns.getReleaseDate(i));
-    }
-    std::sort(dates.begin(), dates.end());
-    dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
+    const std::vector<longint_t> dates = scenes.settle(ns);
     OverlapIndex index(ns, banks);
     const int delay = platform->proc.getAccDelay();
     ReleaseSweep sweep(ns, banks, delay);
@@ -266,15 +272,7 @@ TEST(ReleaseSweep, SumsBelowARankAsNodeByNodeForWindowsTakenInReleaseOrder) {
     // keeps it from one to the next.
     ReleaseSweep sweep(ns, delay, rank, group);
     for (int settling = 0; settling < 2; ++settling) {
-      std::vector<longint_t> dates;
-      for (int i = 0; i < n; ++i) {
-        ns.setReleaseDate(i, scenes.pick(0, 3) == 0 ? 0 : scenes.pick(0, 60));
-        const bool idle = ns.getProcDemand(i) == 0 && scenes.pick(0, 1) == 0;
-        ns.setResponseTime(i, idle ? 0 : scenes.pick(1, 60));
-        dates.push_back(ns.getReleaseDate(i));
-      }
-      std::sort(dates.begin(), dates.end());
-      dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
+      const std::vector<longint_t> dates = scenes.settle(ns);
       OverlapIndex index(ns, banks);
       sweep.begin(index);
       for (longint_t date : dates) {
