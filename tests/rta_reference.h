@@ -113,9 +113,10 @@ class ReferenceAnalysis {
     if (VERBOSE > 1) std::cout << "Release Date Fixed-Point: " << outerLoopIter << " iterations.\n";
 
     for (longint_t i = 0; i < n; ++i) {
-      const longint_t finish = R(i) + rel(i);
+      const bool beyond = R(i) > ~0UL - rel(i);
+      const longint_t finish = beyond ? ~0UL : R(i) + rel(i);
       const longint_t deadline = ns->getDeadline(i);
-      if (finish > deadline) {
+      if (beyond || finish > deadline) {
         schedulable = false;
         if (VERBOSE > 1)
           std::cout << "\033[1;31m Task '" << ns->getTaskName(i)

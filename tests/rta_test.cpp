@@ -143,6 +143,48 @@ TEST(ResponseTimeAnalysis, FinishingAtTheDeadlineIsSchedulable) {
   }
 }
 
+TEST(ResponseTimeAnalysis, FinishDatesPastTheLargestDateMissTheDeadline) {
+  const longint_t last = ~0UL;
+  const std::string miss = "\033[1;31m Task 'a' exceeded its deadline: finish date = ";
+  const struct {
+    const char* name;
+    longint_t demand, release, deadline;
+    ScriptedBus::Script bus;  // none: PerfectBus
+    std::string missLine;     // empty: schedulable
+  } cases[] = {
+      {"passes the largest date", last, 640, 60000, nullptr,
+       miss + "18446744073709551615, deadline = 60000\033[0m\n"},
+      {"passes it even for the largest deadline", last, 1, last, nullptr,
+       miss + "18446744073709551615, deadline = 18446744073709551615\033[0m\n"},
+      {"a sum that wraps to 0", 1UL << 63, 1UL << 63, 100, nullptr,
+       miss + "18446744073709551615, deadline = 100\033[0m\n"},
+      {"reaches the largest date exactly", last, 0, last, nullptr, ""},
+      // The response time itself wraps as every cycle sum does: 2^64 - 1 + 2 is 1.
+      {"a wrapped response time", last, 640, 60000,
+       [](int, longint_t, Nodeset*) -> longint_t { return 2; }, ""},
+  };
+  for (const int verbose : {0, 2}) {
+    Settings settings(verbose);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.name) + " at verbosity " + std::to_string(verbose));
+      TestPlatform platform("PerfectBus", 1, 1, false);
+      if (c.bus) useBus(platform, c.bus);
+      Nodeset ns;
+      buildGraph(ns, {{.name = "a", .demand = c.demand, .release = c.release,
+                       .deadline = c.deadline}});
+      const Outcome o = analyse(ns, platform);
+      EXPECT_EQ(o.status, 0);
+      EXPECT_EQ(o.schedulable, c.missLine.empty());
+      const size_t red = o.out.find("exceeded its deadline");
+      if (verbose < 2 || c.missLine.empty()) {
+        EXPECT_EQ(red, std::string::npos);
+      } else {
+        EXPECT_TRUE(o.out.ends_with(c.missLine)) << o.out;
+      }
+    }
+  }
+}
+
 TEST(ResponseTimeAnalysis, EmptyNodeSetNeedsOnePassOfEach) {
   Settings settings(2);
   TestPlatform platform("BusVesk", 2, 4, true);
@@ -324,6 +366,7 @@ TEST(ResponseTimeAnalysis, BusWithoutAnswerFailsTheAnalysis) {
   const Outcome o = analyse(ns, platform);
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.out, "");
+  EXPECT_EQ(o.err, " NOT IMPLEMENTED \n");
 }
 
 TEST(ResponseTimeAnalysis, InitResetsTheVerdictAndOutOfRangeReadsReportAnError) {

@@ -380,8 +380,11 @@ void ResponseTimeAnalysis::checkDeadlines() {
     const longint_t r = ns->getResponseTime(i);
     const longint_t rel = ns->getReleaseDate(i);
     const longint_t deadline = ns->getDeadline(i);
-    const longint_t finish = r + rel;
-    if (finish > deadline) {
+    // A finish date past 2^64 - 1 misses any deadline; it is printed as 2^64 - 1.
+    longint_t finish;
+    const bool beyond = __builtin_add_overflow(r, rel, &finish);
+    if (beyond) finish = std::numeric_limits<longint_t>::max();
+    if (beyond || finish > deadline) {
       schedulable = false;
       if (VERBOSE > 1)
         std::cout << "\033[1;31m Task '" << name << "' exceeded its deadline: finish date = "
