@@ -297,6 +297,13 @@ TEST(Marrowick, BisectsForTheSmallestSchedulableFactor) {
        "  n: {assignedTo: 0, wcet: 5, release: 50, deadline: 55, response: 5, traceName: \"\", "
        "deps: []}\nschedulable: 1",
        "Vesk,1 bank,E0: opt,55"},
+      {"scaled dates past 2^64 - 1 stay there and miss", "saturated", "-vvv", 13,
+       searchResult("E0: opt", "inf", "PerfectBus") +
+           " [min,max] = [18446744073709551615,18446744073709551615]\n",
+       "newFormat: true\nnumOfCores: 1\nmulti_rate_sched_test: [factor]\nnodes:\n"
+       "  n: {assignedTo: 0, wcet: 10, release: 18446744073709551615, deadline: "
+       "18446744073709551615, response: 10, traceName: \"\", deps: []}\nschedulable: 0",
+       "Vesk,1 bank,E0: opt,inf"},
       {"the largest deadline keeps 64 bits", "wideDeadline", "-vvv", 14,
        searchResult("E0: opt", "4294967301", "PerfectBus") +
            " [min,max] = [4294967301,4294967301]\n",
@@ -310,7 +317,7 @@ TEST(Marrowick, BisectsForTheSmallestSchedulableFactor) {
        searchResult("E0: opt", "18446744073709551615", "PerfectBus") +
            " [min,max] = [18446744073709551615,18446744073709551615]\n",
        "newFormat: true\nnumOfCores: 2\nmulti_rate_sched_test: [factor]\nnodes:\n"
-       "  idle: {assignedTo: 0, wcet: 0, release: 0, deadline: 9223372036854775808, response: 0, "
+       "  idle: {assignedTo: 0, wcet: 0, release: 0, deadline: 18446744073709551615, response: 0, "
        "traceName: \"\", deps: []}\n"
        "  busy: {assignedTo: 1, wcet: 5000, release: 0, deadline: 4999, response: 5000, "
        "traceName: \"\", deps: []}\nschedulable: 0",
@@ -447,6 +454,21 @@ TEST(BothPrograms, RunOnTheShippedExample) {
     EXPECT_EQ(run.out, c.out);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
+  }
+}
+
+// Under -old the example's release dates alternate between two states.
+TEST(BothPrograms, ShippedExampleDoesNotConvergeUnderOld) {
+  const std::string examples = std::string(TEST_DATA_DIR) + "/../../examples";
+  const ScratchDir scratch;
+  for (const char* program : {TOLLBRIG_BIN, MARROWICK_BIN}) {
+    SCOPED_TRACE(program);
+    const ProgramRun run =
+        runProgram(program, "-silent -old -ts " + examples + "/camera.yaml -arch " + examples +
+                                "/quad.yaml -profiles " + examples + "/profiles -o " +
+                                scratch.path("out.yaml"));
+    EXPECT_EQ(run.err, "Error: the analysis does not converge.\nError: analysis failed.\n" + failed);
+    EXPECT_EQ(run.status, 1);
   }
 }
 

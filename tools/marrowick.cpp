@@ -38,15 +38,16 @@ struct Search {
   bool lastVerdict = false;
 };
 
-// Scales release dates and deadlines by the factor (wrapping like any cycle
-// product) and records the largest unscaled deadline.
+// Scales release dates and deadlines by the factor (a product past 2^64 - 1
+// stays there, so a node cannot move back to an early date) and records the
+// largest unscaled deadline.
 void scale(Nodeset& nodeset, longint_t factor, Search& search) {
   for (longint_t j = 0; j < nodeset.getSize(); ++j) {
     const int i = static_cast<int>(j);
     const longint_t deadline = nodeset.getDeadline(i);
     if (deadline > search.largestDeadline) search.largestDeadline = deadline;
-    nodeset.setReleaseDate(i, nodeset.getReleaseDate(i) * factor);
-    nodeset.setDeadline(i, deadline * factor);
+    nodeset.setReleaseDate(i, saturatingProduct(nodeset.getReleaseDate(i), factor));
+    nodeset.setDeadline(i, saturatingProduct(deadline, factor));
   }
 }
 
