@@ -270,7 +270,7 @@ int storeProfile(const std::string& path, const TraceProfile& profile) {
   const std::string partial = path + ".tmp";
   std::ofstream out(partial, std::ios::trunc);
   if (!out) {
-    std::cerr << "Error: Could not open temporary file '" << partial << "'" << std::endl;
+    std::cerr << "Error: Could not open temporary file '" << path << "'" << std::endl;
     return 1;
   }
   writeProfile(out, profile);

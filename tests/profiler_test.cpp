@@ -239,7 +239,7 @@ TEST_F(ProfilerTest, UncreatableDirectoryWarnsAndStopsAtTheFirstProfile) {
                          "WARNING: directory \"" + OUTPUTDIR +
                          "/P\" could not be created: Not a directory\n"
                          "Error: Could not open temporary file '" + OUTPUTDIR +
-                         "/P/loop.dat.tmp'\n");
+                         "/P/loop.dat'\n");
 }
 
 TEST_F(ProfilerTest, SetTasksetParameterTakesMaximaAndSumsPerBank) {
