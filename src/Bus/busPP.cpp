@@ -5,7 +5,6 @@
 #include "keys.h"
 
 longint_t BusPP::getInterference(int, longint_t, Nodeset*, int) {
-  static bool reported = false;
   if (!reported) {
     std::cerr << " NOT IMPLEMENTED " << std::endl;
     reported = true;

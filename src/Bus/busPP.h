@@ -9,6 +9,9 @@ class BusPP : public Bus {
   BusPP() = default;
   explicit BusPP(Processor* p) : Bus(p) {}
   longint_t getInterference(int i, longint_t t, Nodeset* nodeset, int bank) override;
+
+ private:
+  bool reported = false;  // the failure is reported once per model
 };
 
 #endif
