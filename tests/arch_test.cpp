@@ -21,6 +21,7 @@
 #include "configTestAccess.h"
 #include "documentCache.h"
 #include "inputFixtures.h"
+#include "testSupport.h"
 
 namespace {
 
@@ -329,9 +330,9 @@ TEST_F(ArchTest, EveryFaultOfAnArchitectureFileEndsInOneLineNamingIt) {
     Config config;
     Processor proc;
     Access::archFile(config, 0) = path;
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(config.initProc(proc, 0), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), withPath(c.expected, path));
+    EXPECT_EQ(capturedErr.text(), withPath(c.expected, path));
     EXPECT_EQ(proc.getBus(), nullptr);
     EXPECT_EQ(proc.getLocalMemoryInstr(), nullptr);
   }
@@ -361,9 +362,9 @@ TEST_F(ArchTest, FaultsAfterAssemblyReleaseThePlatformObjects) {
     Processor proc;
     Access::archFile(config, 0) = archDir + "split.yaml";
     Access::setTaskset(config, path);
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(config.initProc(proc, 0), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), withPath(c.expected, path));
+    EXPECT_EQ(capturedErr.text(), withPath(c.expected, path));
     EXPECT_EQ(proc.getBus(), nullptr);
     EXPECT_EQ(proc.getCore(), nullptr);
     EXPECT_EQ(proc.getLocalMemoryInstr(), nullptr);
@@ -389,9 +390,9 @@ TEST_F(ArchTest, NegativeDelaysAreRefusedAndZeroIsAllowed) {
     Access::memDelay(config) = c.memDelay;
     Access::accDelay(config) = c.accDelay;
     Access::burstDelay(config) = c.burstDelay;
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     const int result = config.initProc(proc, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.expected);
+    EXPECT_EQ(capturedErr.text(), c.expected);
     if (c.expected.empty()) {
       EXPECT_EQ(result, 0);
       config.destroyProc(proc, 0);
@@ -409,9 +410,9 @@ TEST_F(ArchTest, NegativeDelayInTheFileIsRefused) {
       dir.write("neg.yaml",
                 "name: P\nCores: 2\nmemDelay: -4\naccDelay: 1\nburstDelay: 1\nBus: BusRR\n"
                 "MemoryUnified: {Type: PerfectMemory, Param: [0, 0, 0]}\n");
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(assemble(path), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: invalid value for 'memDelay': -4\n");
+  EXPECT_EQ(capturedErr.text(), "Error: invalid value for 'memDelay': -4\n");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "config.h"
 #include "configTestAccess.h"
 #include "driver.h"
+#include "testSupport.h"
 
 namespace {
 
@@ -33,14 +34,14 @@ TEST(Driver, ExceptionsEscapingADefinitionBecomeOneErrorLine) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(analyseDefinition(config, 1, c.analyse), c.status);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
+    EXPECT_EQ(capturedErr.text(), c.err);
   }
 }
 
 TEST(Driver, ExceptionEscapingEverythingElse) {
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   int status = 0;
   try {
     throw std::length_error("vector too long");
@@ -48,7 +49,7 @@ TEST(Driver, ExceptionEscapingEverythingElse) {
     status = reportEscapedException();
   }
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: vector too long\n");
+  EXPECT_EQ(capturedErr.text(), "Error: vector too long\n");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "Taskset/taskset.h"
 #include "config.h"
 #include "scratchGlobals.h"
+#include "testSupport.h"
 #include "traceset.h"
 
 // Sets the generator's fields of a Config.
@@ -55,9 +56,9 @@ class GeneratorTest : public testing::Test {
     ASSERT_EQ(config.readTraceFile(traces), 0);
   }
   int generate(float U) {
-    testing::internal::CaptureStdout();
+    CapturedStdout capturedOut;
     const int result = config.genTaskSet(out, "ts", traces, proc, U);
-    generatorOutput = testing::internal::GetCapturedStdout();
+    generatorOutput = capturedOut.text();
     return result;
   }
 
@@ -217,9 +218,9 @@ TEST_F(GeneratorTest, RefusesShapesItCannotFill) {
       ASSERT_EQ(fresh.readTraceFile(dirs.dir.path("traces.txt")), 0);
     }
     ConfigGeneratorTestAccess::setShape(config, c.tasksPerCore, c.maxTraces);
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(config.genTaskSet(out, "ts", fresh, proc, 0.5f), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.error);
+    EXPECT_EQ(capturedErr.text(), c.error);
     EXPECT_EQ(out.getSize(), 0);
   }
 }
@@ -239,8 +240,8 @@ TEST_F(GeneratorTest, ReadTraceFileFollowsTheConfiguredList) {
 
   ConfigGeneratorTestAccess::setTracesFileName(config, dirs.dir.path("missing.txt"));
   Traceset missing;
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(config.readTraceFile(missing), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: Could not open trace file '" + dirs.dir.path("missing.txt") + "'\n");
 }

@@ -10,6 +10,7 @@
 #include "documentCache.h"
 #include "inputFixtures.h"
 #include "nodeset.h"
+#include "testSupport.h"
 
 namespace {
 
@@ -34,9 +35,9 @@ class NodesetReaderTest : public testing::Test {
 
   // Reads path and returns what standard error received.
   std::string readFailing(const std::string& path) {
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(read(path), 1);
-    return testing::internal::GetCapturedStderr();
+    return capturedErr.text();
   }
 
   std::vector<std::string> names() const {
@@ -187,10 +188,10 @@ TEST_F(NodesetReaderTest, NodesetNameIsThePathWithoutDirectoryAndExtension) {
 
 TEST_F(NodesetReaderTest, DotInputIsRefusedWithoutOpeningTheFile) {
   Access::dot(config) = true;
-  testing::internal::CaptureStdout();
+  CapturedStdout capturedOut;
   EXPECT_EQ(read("/nonexistent.dot"), 1);
   EXPECT_EQ(config.readDOTNodeSet(ns), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(capturedOut.text(),
             "Quorl is not compiled with Boost\nQuorl is not compiled with Boost\n");
 }
 
@@ -256,9 +257,9 @@ TEST_F(NodesetReaderTest, DefaultLayoutFaultsAreReportedInRedWithTheirPosition) 
     Config config;
     Nodeset ns;
     Access::setTaskset(config, dir.write("f" + std::to_string(k++) + ".yaml", c.content));
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(config.initNodeSet(ns), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), red(c.expected));
+    EXPECT_EQ(capturedErr.text(), red(c.expected));
     EXPECT_EQ(ns.getSize(), 0u);
   }
 }
@@ -367,9 +368,9 @@ TEST_F(NodesetReaderTest, NewFormatFaultsAreReportedInRed) {
     Config config;
     Nodeset ns;
     Access::setTaskset(config, dir.write("n" + std::to_string(k++) + ".yaml", c.content));
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(config.initNodeSet(ns), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), red(c.expected));
+    EXPECT_EQ(capturedErr.text(), red(c.expected));
     EXPECT_EQ(ns.getSize(), 0u);
   }
 }

@@ -6,6 +6,7 @@
 
 #include "nodeset.h"
 #include "nodesetBuilder.h"
+#include "testSupport.h"
 
 namespace {
 const longint_t noID = std::numeric_limits<longint_t>::max();
@@ -23,9 +24,9 @@ std::vector<longint_t> idsInOrder(const Nodeset& set) {
 }
 
 std::string printed(const Nodeset& set, void (Nodeset::*dump)() const) {
-  testing::internal::CaptureStdout();
+  CapturedStdout capturedOut;
   (set.*dump)();
-  return testing::internal::GetCapturedStdout();
+  return capturedOut.text();
 }
 }  // namespace
 

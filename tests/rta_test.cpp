@@ -10,24 +10,20 @@
 #include "globals.h"
 #include "rta_reference.h"
 #include "rta_support.h"
+#include "testSupport.h"
 
 namespace {
 
 // Sets VERBOSE and TMPDIR for one test and restores them.
 class Settings {
  public:
-  explicit Settings(int verbose, std::string tmp = TMPDIR)
-      : oldVerbose(VERBOSE), oldTmp(TMPDIR) {
-    VERBOSE = verbose;
+  explicit Settings(int level, std::string tmp = TMPDIR) : verbose(level), oldTmp(TMPDIR) {
     TMPDIR = std::move(tmp);
   }
-  ~Settings() {
-    VERBOSE = oldVerbose;
-    TMPDIR = oldTmp;
-  }
+  ~Settings() { TMPDIR = oldTmp; }
 
  private:
-  int oldVerbose;
+  VerboseLevel verbose;
   std::string oldTmp;
 };
 
@@ -44,11 +40,11 @@ struct Outcome {
 template <typename AnalysisType>
 Outcome runAnalysis(AnalysisType& analysis, const Nodeset& ns) {
   Outcome o;
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
+  CapturedStdout capturedOut;
+  CapturedStderr capturedErr;
   o.status = analysis.analyse();
-  o.out = testing::internal::GetCapturedStdout();
-  o.err = testing::internal::GetCapturedStderr();
+  o.out = capturedOut.text();
+  o.err = capturedErr.text();
   o.schedulable = analysis.isSchedulable();
   o.outerLoopIter = analysis.getOuterLoopIter();
   for (longint_t i = 0; i < ns.getSize(); ++i) {
@@ -340,9 +336,9 @@ TEST(ResponseTimeAnalysis, InitResetsTheVerdictAndOutOfRangeReadsReportAnError) 
   EXPECT_TRUE(rta.isSchedulable());
   EXPECT_EQ(rta.getOuterLoopIter(), 0);
 
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(rta.getResponseTime(1), ~0UL);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: array access out of bounds! (node 1, ResponseTimeAnalysis::getResponseTime)\n");
 }
 
