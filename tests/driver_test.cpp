@@ -6,7 +6,6 @@
 #include <string>
 
 #include "config.h"
-#include "configTestAccess.h"
 #include "driver.h"
 #include "testSupport.h"
 
@@ -14,9 +13,7 @@ namespace {
 
 TEST(Driver, ExceptionsEscapingADefinitionBecomeOneErrorLine) {
   Config config;
-  ConfigTestAccess::setTaskset(config, "sets/ts.yaml");
-  ConfigTestAccess::archFile(config, 0) = "arch/a.yaml";
-  ConfigTestAccess::archFile(config, 1) = "arch/b.yaml";
+  applyOptions(config, {"-ts", "sets/ts.yaml", "-arch", "arch/a.yaml", "-arch", "arch/b.yaml"});
   const std::string where = " (node set 'sets/ts.yaml', architecture definition 2 'arch/b.yaml')";
   const struct {
     const char* name;

@@ -10,10 +10,12 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config.h"
 #include "globals.h"
+#include "optionWords.h"
 
 // The whole content of a file; empty when it cannot be read.
 inline std::string readFile(const std::filesystem::path& path) {
@@ -113,21 +115,20 @@ struct ParseOutcome {
   std::string err;
 };
 
-// Parses option words into config as the command line does, from the first word.
+// Parses option words into config and collects what the parse printed.
 inline ParseOutcome parseOptions(Config& config, std::vector<std::string> words) {
-  std::vector<char*> pointers;
-  for (std::string& word : words) pointers.push_back(word.data());
   CapturedStdout out;
   CapturedStderr err;
-  const int result = config.parseConfig(0, static_cast<int>(pointers.size()), pointers.data());
+  const int result = parseOptionWords(config, std::move(words));
   return {result, out.text(), err.text()};
 }
 
-// Sets options on config by their words; a word that is refused fails the test.
+// Sets options on config by their words, without the notes the parse prints
+// at verbosity 0, and captures nothing, so it may run inside a capture; a word
+// that is refused fails the test. Words that set the verbosity do not last.
 inline void applyOptions(Config& config, const std::vector<std::string>& words) {
-  const ParseOutcome outcome = parseOptions(config, words);
-  EXPECT_EQ(outcome.result, 0);
-  EXPECT_EQ(outcome.err, "");
+  const VerboseLevel quiet(-1);
+  EXPECT_EQ(parseOptionWords(config, words), 0);
 }
 
 #endif
