@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -200,6 +201,23 @@ struct FaultCase {
   std::string expected;  // without the colour codes
 };
 
+// Reads each case's content with a fresh Config: the read fails, leaves the
+// set empty and reports the case's error in red.
+void expectFaults(std::span<const FaultCase> cases) {
+  ScratchDir dir;
+  int k = 0;
+  for (const FaultCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    Config config;
+    Nodeset ns;
+    applyOptions(config, {"-ts", dir.write("f" + std::to_string(k++) + ".yaml", c.content)});
+    CapturedStderr capturedErr;
+    EXPECT_EQ(config.initNodeSet(ns), 1);
+    EXPECT_EQ(capturedErr.text(), red(c.expected));
+    EXPECT_EQ(ns.getSize(), 0u);
+  }
+}
+
 TEST_F(NodesetReaderTest, DefaultLayoutFaultsAreReportedInRedWithTheirPosition) {
   const std::string at = "yaml-cpp: error at line ";
   const FaultCase cases[] = {
@@ -249,18 +267,7 @@ TEST_F(NodesetReaderTest, DefaultLayoutFaultsAreReportedInRedWithTheirPosition) 
       {"section not a map", "nodes: [a, b]\n", at + "1, column 8: Section nodes is not a map"},
       {"malformed", "nodes: {a: [\n", at + "2, column 1: end of sequence flow not found"},
   };
-  ScratchDir dir;
-  int k = 0;
-  for (const FaultCase& c : cases) {
-    SCOPED_TRACE(c.label);
-    Config config;
-    Nodeset ns;
-    applyOptions(config, {"-ts", dir.write("f" + std::to_string(k++) + ".yaml", c.content)});
-    CapturedStderr capturedErr;
-    EXPECT_EQ(config.initNodeSet(ns), 1);
-    EXPECT_EQ(capturedErr.text(), red(c.expected));
-    EXPECT_EQ(ns.getSize(), 0u);
-  }
+  expectFaults(cases);
 }
 
 TEST_F(NodesetReaderTest, MissingFileIsReportedInRed) {
@@ -359,18 +366,7 @@ TEST_F(NodesetReaderTest, NewFormatFaultsAreReportedInRed) {
       {"edge without volume", head + "edges:\n  e1: {src: x, dest: x}\n",
        "invalid node; first invalid key: \"accessTo\""},
   };
-  ScratchDir dir;
-  int k = 0;
-  for (const FaultCase& c : cases) {
-    SCOPED_TRACE(c.label);
-    Config config;
-    Nodeset ns;
-    applyOptions(config, {"-ts", dir.write("n" + std::to_string(k++) + ".yaml", c.content)});
-    CapturedStderr capturedErr;
-    EXPECT_EQ(config.initNodeSet(ns), 1);
-    EXPECT_EQ(capturedErr.text(), red(c.expected));
-    EXPECT_EQ(ns.getSize(), 0u);
-  }
+  expectFaults(cases);
 }
 
 TEST_F(NodesetReaderTest, NewFormatRefusesWritePhases) {
