@@ -281,7 +281,7 @@ TEST_F(ExportTest, CsvMakespan) {
   const std::string out = (dir / "result.yaml").string();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::vector<NodeInput> inputs;
+    std::vector<NodeSpec> inputs;
     for (const auto& [release, response] : c.releaseAndResponse)
       inputs.push_back({.name = "n", .release = release});
     Nodeset set;

@@ -109,7 +109,7 @@ TEST(NodesetBuild, SortsByIdAndKeepsPerCoreInputOrder) {
 TEST(NodesetBuild, RebuildWithoutClearKeepsOldPerCoreLists) {
   Nodeset set;
   set.setName("g");
-  const std::vector<NodeInput> inputs = {{.name = "a", .core = 0}, {.name = "b", .core = 1}};
+  const std::vector<NodeSpec> inputs = {{.name = "a", .core = 0}, {.name = "b", .core = 1}};
   buildNodeset(set, inputs);
   buildNodeset(set, inputs);
   EXPECT_EQ(set.getSize(), 2u);
@@ -193,7 +193,7 @@ TEST(Nodeset, CheckDAG) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::vector<NodeInput> inputs;
+    std::vector<NodeSpec> inputs;
     for (const auto& d : c.deps) inputs.push_back({.name = "n", .deps = d});
     Nodeset set;
     buildNodeset(set, inputs);

@@ -9,6 +9,7 @@
 #include "Platform/core.h"
 #include "Platform/processor.h"
 #include "nodeset.h"
+#include "nodesetBuilder.h"
 
 // Node-set and platform builders shared by the analysis tests and benchmarks.
 
@@ -54,47 +55,5 @@ struct TestPlatform {
   Core core;
   std::unique_ptr<Bus> bus;
 };
-
-// One node as the graph-form builder takes it.
-struct TaskSpec {
-  std::string name;
-  int core = 0;
-  longint_t demand = 0;
-  Nodeset::BankList accesses = {};
-  Nodeset::BankList transactions = {};
-  std::vector<longint_t> deps = {};
-  int priority = 0;
-  longint_t release = 0;
-  longint_t deadline = ~0UL;
-  std::vector<std::string> traces = {};
-};
-
-// Builds the set with the graph form of init; task i gets global id i.
-inline void buildGraph(Nodeset& ns, const std::vector<TaskSpec>& tasks) {
-  const size_t n = tasks.size();
-  std::vector<longint_t> demand, deadline, period(n, 0), release, ids;
-  std::vector<Nodeset::BankList> accesses, transactions;
-  std::vector<Nodeset::NoCList> noc(n);
-  std::vector<int> priority, core, bank(n, 0);
-  std::vector<std::string> name;
-  std::vector<std::vector<std::string>> traces;
-  std::vector<std::vector<longint_t>> deps;
-  for (const TaskSpec& t : tasks) {
-    demand.push_back(t.demand);
-    accesses.push_back(t.accesses);
-    transactions.push_back(t.transactions);
-    priority.push_back(t.priority);
-    deadline.push_back(t.deadline);
-    release.push_back(t.release);
-    core.push_back(t.core);
-    name.push_back(t.name);
-    traces.push_back(t.traces);
-    deps.push_back(t.deps);
-    ids.push_back(ids.size());
-  }
-  ns.init(n, demand.data(), accesses.data(), transactions.data(), noc.data(), priority.data(),
-          deadline.data(), period.data(), release.data(), core.data(), name.data(),
-          traces.data(), deps.data(), ids.data(), bank.data(), nullptr);
-}
 
 #endif

@@ -156,7 +156,7 @@ TEST(ResponseTimeAnalysis, EmptyNodeSetNeedsOnePassOfEach) {
 // bus that charges less lowers the response time, which is reported at every
 // verbosity, one node per pass, and every refreshed entry costs a pass.
 TEST(ResponseTimeAnalysis, FallingResponseTimesWarnAtEveryVerbosity) {
-  const std::vector<TaskSpec> tasks = {
+  const std::vector<NodeSpec> tasks = {
       {.name = "a", .core = 0, .demand = 5, .accesses = {{0, 4}, {1, 2}},
        .transactions = {{0, 1}}, .traces = {"ta", "tb"}},
       {.name = "noc_a", .core = rxCoreId, .demand = 5, .accesses = {{1, 3}},
@@ -352,7 +352,7 @@ struct RandomCase {
   bool oldConfig;
   TestPlatform::Delays delays;
   int verbose;
-  std::vector<TaskSpec> tasks;
+  std::vector<NodeSpec> tasks;
 };
 
 RandomCase randomCase(std::mt19937_64& rng, int mostNodes = 14) {
@@ -372,7 +372,7 @@ RandomCase randomCase(std::mt19937_64& rng, int mostNodes = 14) {
   const int n = pick(0, mostNodes);
   int priority = 0;
   for (int i = 0; i < n; ++i) {
-    TaskSpec t;
+    NodeSpec t;
     t.name = "t" + std::to_string(i);
     const int place = pick(-2, c.cores + 1);
     t.core = place == -2 ? txCoreId : place == -1 ? rxCoreId : std::min(place, c.cores - 1);
