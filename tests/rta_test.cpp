@@ -1,5 +1,4 @@
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -205,9 +204,8 @@ TEST(ResponseTimeAnalysis, PassUpdatesInPlace) {
 }
 
 TEST(ResponseTimeAnalysis, ImagesOfEveryOuterIterationGoToTheTemporaryDirectory) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("rta_images_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const ScratchDir scratch;
+  const std::filesystem::path dir = scratch.root();
   {
     Settings settings(4, dir.string());
     TestPlatform platform("PerfectBus", 2, 1, false);
@@ -226,11 +224,8 @@ TEST(ResponseTimeAnalysis, ImagesOfEveryOuterIterationGoToTheTemporaryDirectory)
               std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(first));
     EXPECT_TRUE(std::filesystem::exists(second));
-    std::ifstream image(first);
-    const std::string text((std::istreambuf_iterator<char>(image)), {});
-    EXPECT_NE(text.find("schedulable"), std::string::npos);
+    EXPECT_NE(readFile(first).find("schedulable"), std::string::npos);
   }
-  std::filesystem::remove_all(dir);
 }
 
 TEST(ResponseTimeAnalysis, UnwritableImageWarnsAndTheAnalysisGoesOn) {
@@ -396,9 +391,8 @@ RandomCase randomCase(std::mt19937_64& rng, int mostNodes = 14) {
 }
 
 TEST(ResponseTimeAnalysis, MatchesTheStraightforwardAnalysisOnRandomNodeSets) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("rta_random_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const ScratchDir scratch;
+  const std::filesystem::path dir = scratch.root();
   std::mt19937_64 rng(20240611);
   int failures = 0, cycles = 0;
   for (int run = 0; run < 600 && failures < 5; ++run) {
@@ -428,7 +422,6 @@ TEST(ResponseTimeAnalysis, MatchesTheStraightforwardAnalysisOnRandomNodeSets) {
                       << expected.out << expected.err;
   }
   EXPECT_GT(cycles, 0);
-  std::filesystem::remove_all(dir);
 }
 
 // Larger sets under the monotone buses, where the nodes settle in release
