@@ -11,7 +11,8 @@
 #include "nodeset.h"
 #include "nodesetBuilder.h"
 
-// Node-set and platform builders shared by the analysis tests and benchmarks.
+// Bus and platform builders shared by the analysis tests and benchmarks; node
+// sets come from nodesetBuilder.h.
 
 inline std::unique_ptr<Bus> makeBus(const std::string& name, Processor* p) {
   const BusModel* model = findBusModel(name);
