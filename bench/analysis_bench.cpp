@@ -28,16 +28,16 @@ const int banks = 16;
 // default delays its memory accesses take about 40 % of its processing time;
 // heavier traffic ties the response times closer to the release dates and
 // multiplies the outer iterations.
-std::vector<TaskSpec> generateTasks(int n) {
+std::vector<NodeSpec> generateTasks(int n) {
   std::mt19937_64 rng(0x5eed0000u + n);
   const auto pick = [&rng](int lo, int hi) {
     return std::uniform_int_distribution<int>(lo, hi)(rng);
   };
-  std::vector<TaskSpec> tasks;
+  std::vector<NodeSpec> tasks;
   tasks.reserve(n);
   int priority = 0;
   for (int i = 0; i < n; ++i) {
-    TaskSpec t;
+    NodeSpec t;
     t.name = "t" + std::to_string(i);
     const int place = pick(0, 9);
     t.core = place == 0 ? rxCoreId : place == 1 ? txCoreId : pick(0, cores - 1);

@@ -1,30 +1,10 @@
 #include "busLabel.h"
 
-#include <array>
-
-namespace {
-
-struct BusLabelRow {
-  const char* busName;
-  const char* bench;
-  const char* twoPhase;
-  const char* onePhase;
-};
-
-const std::array<BusLabelRow, 7> busLabelRows = {{
-    {"BusVesk", "Vesk", "E1: 2-P", "E2: 1-P"},
-    {"BusVesknr", "Vesk", "E3: 2-P (w/o release)", "E4: 1-P (w/o release)"},
-    {"BusPessVesk", "Vesk", "E5: pess", "E5: pess"},
-    {"BusRR", "RR", "E1: 2-P", "E2: 1-P"},
-    {"BusRRnr", "RR", "E3: 2-P (w/o release)", "E4: 1-P (w/o release)"},
-    {"BusPessRR", "RR", "E5: pess", "E5: pess"},
-    {"PerfectBus", "Vesk", "E0: opt", "E0: opt"},
-}};
-
-}  // namespace
+#include "Bus/busModel.h"
 
 BusLabel busLabel(const std::string& busName, bool twoPhase) {
-  for (const auto& row : busLabelRows)
-    if (busName == row.busName) return {row.bench, twoPhase ? row.twoPhase : row.onePhase};
-  return {busName, twoPhase ? "E1: 2-P" : "E2: 1-P"};
+  const BusModel* model = findBusModel(busName);
+  if (model == nullptr) return {busName, twoPhase ? "E1: 2-P" : "E2: 1-P"};
+  const std::string_view bench = model->bench.empty() ? model->name : model->bench;
+  return {std::string(bench), std::string(twoPhase ? model->twoPhaseLabel : model->onePhaseLabel)};
 }

@@ -19,17 +19,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "Bus/busFIFO.h"
-#include "Bus/busFP.h"
-#include "Bus/busPP.h"
-#include "Bus/busPessRR.h"
-#include "Bus/busPessVesk.h"
-#include "Bus/busRR.h"
-#include "Bus/busRRnr.h"
+#include "Bus/busModel.h"
 #include "Bus/busTDMA.h"
-#include "Bus/busVesk.h"
-#include "Bus/busVesknr.h"
-#include "Bus/perfectBus.h"
 #include "Platform/cache.h"
 #include "Platform/cacheGeometry.h"
 #include "Platform/core.h"
@@ -419,45 +410,12 @@ void discardPlatformObjects(Processor& proc) {
   proc.setDRAM(nullptr);
 }
 
-template <class Model>
-std::unique_ptr<Bus> makeBus(Processor* proc) {
-  return std::make_unique<Model>(proc);
-}
-
-std::unique_ptr<Bus> makeFourSlotTDMA(Processor* proc) {
-  return std::make_unique<BusTDMA>(proc, 4);
-}
-
-struct BusModel {
-  std::string_view name;
-  std::unique_ptr<Bus> (*make)(Processor*);
-};
-
-// Bus model names of architecture files.
-constexpr BusModel busModels[] = {
-    {"PerfectBus", makeBus<PerfectBus>},
-    {"BusTDMA", makeFourSlotTDMA},
-    {"BusRR", makeBus<BusRR>},
-    {"BusRRnr", makeBus<BusRRnr>},
-    {"BusPessRR", makeBus<BusPessRR>},
-    {"BusFP", makeBus<BusFP>},
-    {"BusPP", makeBus<BusPP>},
-    {"BusFIFO", makeBus<BusFIFO>},
-    {"BusVesk", makeBus<BusVesk>},
-    {"BusVesknr", makeBus<BusVesknr>},
-    {"BusPessVesk", makeBus<BusPessVesk>},
-};
-
 // The bus model named by the architecture file, or PerfectBus under
 // "-perfectBus"; busName ends as the name of the model built.
 std::unique_ptr<Bus> chooseBus(std::string& busName, bool perfectBus, Processor& proc) {
   if (perfectBus) busName = "PerfectBus";
-  for (const BusModel& model : busModels)
-    if (model.name == busName) return model.make(&proc);
-  std::cerr << "Invalid bus selected: '" << busName << "'" << std::endl
-            << "Bus'XX': 'XX' in {RR,FP,PP,FIFO,Vesk}" << std::endl
-            << "  for 'pessimistic' and 'no-release' configs: "
-            << "'XX' in {PessRR,RRnr, PessVesk, Vesknr}" << std::endl;
+  if (const BusModel* model = findBusModel(busName)) return model->make(&proc);
+  std::cerr << "Invalid bus selected: '" << busName << "'" << std::endl << validBusNames();
   throw InputError("unknown bus model '" + busName + "'");
 }
 

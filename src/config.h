@@ -49,7 +49,6 @@ class Config {
   void swap(int* a, int i, int j);
   int readTraceFile(Traceset& traces);
   // Test hook: sets the generator's fields (tests/generator_test.cpp).
-  friend class ConfigGeneratorTestAccess;
 
   bool isSingleAnalysis() const { return singleAnalysis; }
   int getProcessorDefs() const { return processorDefs; }

@@ -18,13 +18,11 @@
 #include "Platform/processor.h"
 #include "Platform/scratchPad.h"
 #include "config.h"
-#include "configTestAccess.h"
 #include "documentCache.h"
 #include "inputFixtures.h"
+#include "testSupport.h"
 
 namespace {
-
-using Access = ConfigTestAccess;
 
 const std::string archDir = std::string(TEST_DATA_DIR) + "/arch/";
 
@@ -37,7 +35,7 @@ class ArchTest : public testing::Test {
 
   // Assembles definition 0 from path; the objects are torn down after the test.
   int assemble(const std::string& path) {
-    Access::archFile(config, 0) = path;
+    applyOptions(config, {"-arch", path});
     const int result = config.initProc(proc, 0);
     assembled = result == 0;
     return result;
@@ -82,7 +80,7 @@ TEST_F(ArchTest, BothLayoutsBuildTheDescribedProcessor) {
     SCOPED_TRACE(c.file);
     Config config;
     Processor proc;
-    Access::archFile(config, 0) = archDir + c.file;
+    applyOptions(config, {"-arch", archDir + c.file});
     ASSERT_EQ(config.initProc(proc, 0), 0);
     EXPECT_EQ(proc.getName(), c.name);
     EXPECT_EQ(typeid(*proc.getBus()), c.bus);
@@ -132,10 +130,9 @@ TEST_F(ArchTest, NodesetHeaderSetsCoresBanksAndPseudoCores) {
     SCOPED_TRACE(c.singleBank);
     Config config;
     Processor proc;
-    Access::archFile(config, 0) = archDir + "unified.yaml";  // "Cores" 8
-    Access::setTaskset(config, archDir + "header4.yaml");
-    Access::nrOfCores(config) = 12;
-    Access::singleBank(config) = c.singleBank;
+    applyOptions(config, {"-arch", archDir + "unified.yaml",  // "Cores" 8
+                          "-ts", archDir + "header4.yaml", "-nrOfCores", "12"});
+    if (c.singleBank) applyOptions(config, {"-sb"});
     ASSERT_EQ(config.initProc(proc, 0), 0);
     const std::vector<int> expected = {txCoreId, rxCoreId, 0, 1, 2, 3};
     EXPECT_EQ(std::vector<int>(proc.getCoresVec()->begin(), proc.getCoresVec()->end()), expected);
@@ -162,9 +159,9 @@ TEST_F(ArchTest, PeriodAnalysisNeedsANonEmptySchedTest) {
     SCOPED_TRACE(c.entry);
     Config config;
     Processor proc;
-    Access::archFile(config, 0) = "";
-    Access::setTaskset(config, dir.write("h" + std::to_string(k++) + ".yaml",
-                                         std::string("numOfCores: 2\n") + c.entry));
+    applyOptions(config, {"-arch", "", "-ts",
+                          dir.write("h" + std::to_string(k++) + ".yaml",
+                                    std::string("numOfCores: 2\n") + c.entry)});
     ASSERT_EQ(config.initProc(proc, 0), 0);
     EXPECT_EQ(config.isPeriodAnalysis(), c.on);
     config.destroyProc(proc, 0);
@@ -172,9 +169,7 @@ TEST_F(ArchTest, PeriodAnalysisNeedsANonEmptySchedTest) {
 }
 
 TEST_F(ArchTest, DelayOverridesApplyUnlessMinusOne) {
-  Access::memDelay(config) = 7;
-  Access::accDelay(config) = -1;
-  Access::burstDelay(config) = 0;
+  applyOptions(config, {"-memDelay", "7", "-accDelay", "-1", "-burstDelay", "0"});
   ASSERT_EQ(assemble(archDir + "unified.yaml"), 0);
   EXPECT_EQ(proc.getMemDelay(), 7);
   EXPECT_EQ(proc.getAccDelay(), 3);
@@ -182,7 +177,7 @@ TEST_F(ArchTest, DelayOverridesApplyUnlessMinusOne) {
 }
 
 TEST_F(ArchTest, CoreOverrideAppliesWithoutANodeSet) {
-  Access::nrOfCores(config) = 3;
+  applyOptions(config, {"-nrOfCores", "3"});
   ASSERT_EQ(assemble(archDir + "unified.yaml"), 0);
   EXPECT_EQ(cores(), (std::vector<int>{0, 1, 2}));
 }
@@ -199,8 +194,7 @@ TEST_F(ArchTest, PerfectBusReplacesTheFileModelInBothLayouts) {
     SCOPED_TRACE(file);
     Config config;
     Processor proc;
-    Access::archFile(config, 0) = file;
-    Access::perfectBus(config) = true;
+    applyOptions(config, {"-arch", file, "-perfectBus"});
     ASSERT_EQ(config.initProc(proc, 0), 0);
     EXPECT_TRUE(is<PerfectBus>(proc.getBus()));
     EXPECT_EQ(config.getBusName(), "PerfectBus");
@@ -219,9 +213,7 @@ TEST_F(ArchTest, TextLayoutNumbersMayCarryAPlusSign) {
 }
 
 TEST_F(ArchTest, EmptyArchWordBuildsTheSampleProcessor) {
-  Access::busName(config) = "BusFP";
-  Access::perfectBus(config) = true;
-  Access::burstDelay(config) = 4;
+  applyOptions(config, {"-bus", "BusFP", "-perfectBus", "-burstDelay", "4"});
   ASSERT_EQ(assemble(""), 0);
   EXPECT_EQ(proc.getName(), "SampleProcessor");
   EXPECT_TRUE(is<BusTDMA>(proc.getBus()));
@@ -235,8 +227,7 @@ TEST_F(ArchTest, EmptyArchWordBuildsTheSampleProcessor) {
 }
 
 TEST_F(ArchTest, DotUsesSixteenCoresAndBanksWithoutReadingTheNodeSet) {
-  Access::setTaskset(config, "/nonexistent/graph.dot");
-  Access::dot(config) = true;
+  applyOptions(config, {"-ts", "/nonexistent/graph.dot", "-dot"});
   ASSERT_EQ(assemble(archDir + "split.yaml"), 0);
   EXPECT_EQ(proc.getNumberOfCores(), 16);
   EXPECT_EQ(proc.getCoresVec()->count(rxCoreId), 0u);
@@ -245,8 +236,7 @@ TEST_F(ArchTest, DotUsesSixteenCoresAndBanksWithoutReadingTheNodeSet) {
 }
 
 TEST_F(ArchTest, FlagsReachTheProcessor) {
-  Access::cw(config) = true;
-  Access::old(config) = true;
+  applyOptions(config, {"-cw", "-old"});
   ASSERT_EQ(assemble(archDir + "split.yaml"), 0);
   EXPECT_TRUE(proc.getCW());
   EXPECT_TRUE(proc.isOldConfig());
@@ -328,10 +318,10 @@ TEST_F(ArchTest, EveryFaultOfAnArchitectureFileEndsInOneLineNamingIt) {
     const std::string path = c.content.empty() ? dir.path(name) : dir.write(name, c.content);
     Config config;
     Processor proc;
-    Access::archFile(config, 0) = path;
-    testing::internal::CaptureStderr();
+    applyOptions(config, {"-arch", path});
+    CapturedStderr capturedErr;
     EXPECT_EQ(config.initProc(proc, 0), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), withPath(c.expected, path));
+    EXPECT_EQ(capturedErr.text(), withPath(c.expected, path));
     EXPECT_EQ(proc.getBus(), nullptr);
     EXPECT_EQ(proc.getLocalMemoryInstr(), nullptr);
   }
@@ -359,11 +349,10 @@ TEST_F(ArchTest, FaultsAfterAssemblyReleaseThePlatformObjects) {
     const std::string path = c.content.empty() ? dir.path(name) : dir.write(name, c.content);
     Config config;
     Processor proc;
-    Access::archFile(config, 0) = archDir + "split.yaml";
-    Access::setTaskset(config, path);
-    testing::internal::CaptureStderr();
+    applyOptions(config, {"-arch", archDir + "split.yaml", "-ts", path});
+    CapturedStderr capturedErr;
     EXPECT_EQ(config.initProc(proc, 0), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), withPath(c.expected, path));
+    EXPECT_EQ(capturedErr.text(), withPath(c.expected, path));
     EXPECT_EQ(proc.getBus(), nullptr);
     EXPECT_EQ(proc.getCore(), nullptr);
     EXPECT_EQ(proc.getLocalMemoryInstr(), nullptr);
@@ -385,13 +374,12 @@ TEST_F(ArchTest, NegativeDelaysAreRefusedAndZeroIsAllowed) {
     SCOPED_TRACE(c.expected);
     Config config;
     Processor proc;
-    Access::archFile(config, 0) = archDir + "split.yaml";
-    Access::memDelay(config) = c.memDelay;
-    Access::accDelay(config) = c.accDelay;
-    Access::burstDelay(config) = c.burstDelay;
-    testing::internal::CaptureStderr();
+    applyOptions(config, {"-arch", archDir + "split.yaml", "-memDelay", std::to_string(c.memDelay),
+                          "-accDelay", std::to_string(c.accDelay), "-burstDelay",
+                          std::to_string(c.burstDelay)});
+    CapturedStderr capturedErr;
     const int result = config.initProc(proc, 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.expected);
+    EXPECT_EQ(capturedErr.text(), c.expected);
     if (c.expected.empty()) {
       EXPECT_EQ(result, 0);
       config.destroyProc(proc, 0);
@@ -409,9 +397,9 @@ TEST_F(ArchTest, NegativeDelayInTheFileIsRefused) {
       dir.write("neg.yaml",
                 "name: P\nCores: 2\nmemDelay: -4\naccDelay: 1\nburstDelay: 1\nBus: BusRR\n"
                 "MemoryUnified: {Type: PerfectMemory, Param: [0, 0, 0]}\n");
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(assemble(path), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: invalid value for 'memDelay': -4\n");
+  EXPECT_EQ(capturedErr.text(), "Error: invalid value for 'memDelay': -4\n");
 }
 
 }  // namespace

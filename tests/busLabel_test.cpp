@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
+#include "rta_support.h"
+
 namespace {
 
 TEST(BusLabel, FamilyAndLabelOfEveryBusName) {
@@ -33,6 +38,16 @@ TEST(BusLabel, FamilyAndLabelOfEveryBusName) {
     EXPECT_EQ(twoPhase.test, c.twoPhase);
     EXPECT_EQ(onePhase.test, c.onePhase);
   }
+}
+
+// The randomized analysis tests cover every model of the table that gives a
+// value, and only those.
+TEST(BusModels, WorkingBusesAreTheTableWithoutPP) {
+  std::set<std::string> table;
+  for (const BusModel& model : busModels())
+    if (model.name != "BusPP") table.emplace(model.name);
+  EXPECT_EQ(std::set<std::string>(workingBuses().begin(), workingBuses().end()), table);
+  EXPECT_EQ(workingBuses().size(), table.size());
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "Platform/dram.h"
 #include "Platform/processor.h"
 #include "nodeset.h"
+#include "testSupport.h"
 
 namespace {
 
@@ -402,10 +403,10 @@ TEST(BusModels, PPFailsAndSaysSoOncePerModel) {
     SCOPED_TRACE(model);
     BusPP bus(proc.get());
     EXPECT_FALSE(bus.hasFailed());
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(bus.getInterference(0, 50, &ns, 0), 0u);
     EXPECT_EQ(bus.getInterference(1, 50, &ns, 0), 0u);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), " NOT IMPLEMENTED \n");
+    EXPECT_EQ(capturedErr.text(), " NOT IMPLEMENTED \n");
     EXPECT_TRUE(bus.hasFailed());
   }
 }

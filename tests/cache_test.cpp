@@ -10,6 +10,7 @@
 #include "Platform/cache.h"
 #include "Platform/pCache.h"
 #include "scratchGlobals.h"
+#include "testSupport.h"
 #include "trace.h"
 
 namespace {
@@ -36,8 +37,8 @@ class CacheTest : public testing::Test {
     start.status = cache.MEM(t, start.memDemand, start.writeAccesses, start.UCBs, start.ECBs);
     return start;
   }
-  std::string records() const { return fileText(TMPDIR + "/tmp.dat"); }
-  std::string reversedRecords() const { return fileText(TMPDIR + "/tmp2.dat"); }
+  std::string records() const { return readFile(TMPDIR + "/tmp.dat"); }
+  std::string reversedRecords() const { return readFile(TMPDIR + "/tmp2.dat"); }
 
   const ScratchGlobals dirs;
 };
@@ -185,9 +186,9 @@ TEST_F(CacheTest, MissingRecordsReadAsEmpty) {
   std::filesystem::create_directory(TMPDIR + "/tmp.dat");
   dirs.dir.write("tmp/tmp2.dat", "Instr: 0 0 1 \nInstr: 1 0 1 \n");
   Cache cache(INSTRUCTION, 16, 2, 1);
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   const Outcome out = analyse(cache, "0 1 e\n10 1 e\n");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: Could not open temporary file '" + TMPDIR + "/tmp.dat'\n");
   EXPECT_EQ(out.status, 0);
   EXPECT_EQ(out.memDemand, 2u);
@@ -199,9 +200,9 @@ TEST_F(CacheTest, MissingRecordsReadAsEmpty) {
 TEST_F(CacheTest, UnusableTemporaryDirectoryFailsTheAnalysis) {
   TMPDIR = dirs.dir.path("absent");
   Cache cache(INSTRUCTION, 16, 2, 1);
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   const Outcome out = analyse(cache, "0 1 e\n", {0, 5, 6, {1}, {2}});
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: Could not open temporary file '" + TMPDIR + "/tmp2.dat'\n");
   EXPECT_EQ(out.status, 1);
   EXPECT_EQ(out.memDemand, 0u);
@@ -222,9 +223,9 @@ TEST_F(CacheTest, BackwardPassAloneWritesBothRecordFiles) {
   EXPECT_EQ(reversedRecords(), "Instr: 0 0 1 \nInstr: 1 -1 1 \n");
 
   Cache unset(INSTRUCTION);
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(unset.reverseCacheAnalysis(t, ucbs, ecbs), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: cannot analyse the cache: line size 0 is below 1, number of sets 0 is below "
             "1, associativity 0 is below 1\n");
 }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,6 +8,7 @@
 
 #include "config.h"
 #include "configProbe.h"
+#include "testSupport.h"
 
 namespace {
 
@@ -16,13 +16,6 @@ using Fields = ConfigProbe::Fields;
 using Words = std::vector<std::string>;
 
 const std::string dataDir = std::string(TEST_DATA_DIR) + "/config";
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The record of a fresh Config with the globals at their start values.
 Fields defaults() {
@@ -52,24 +45,6 @@ Fields withChanges(const Fields& changes) {
   return fields;
 }
 
-struct Outcome {
-  int result;
-  std::string out;
-  std::string err;
-};
-
-Outcome parse(Config& config, Words words) {
-  std::vector<char*> pointers;
-  for (std::string& word : words) {
-    pointers.push_back(word.data());
-  }
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  const int result = config.parseConfig(0, static_cast<int>(pointers.size()), pointers.data());
-  std::string out = testing::internal::GetCapturedStdout();
-  return {result, out, testing::internal::GetCapturedStderr()};
-}
-
 // Words parsed into a fresh Config: the expected record is the defaults with
 // `changes` applied, so any other field that moves fails the case.
 struct ParseCase {
@@ -92,29 +67,28 @@ std::string describe(const Words& words) {
 class ConfigFixture : public testing::Test {
  protected:
   void SetUp() override {
-    VERBOSE = 0;
     OUTPUTDIR.clear();
     previousDir = std::filesystem::current_path();
     std::filesystem::current_path(dataDir);
   }
   void TearDown() override {
     std::filesystem::current_path(previousDir);
-    VERBOSE = 0;
     OUTPUTDIR.clear();
   }
 
   void check(const ParseCase& c) {
     SCOPED_TRACE(describe(c.words));
-    VERBOSE = 0;
+    const VerboseLevel quiet(0);
     OUTPUTDIR.clear();
     Config config;
-    const Outcome outcome = parse(config, c.words);
+    const ParseOutcome outcome = parseOptions(config, c.words);
     EXPECT_EQ(outcome.result, c.result);
     EXPECT_EQ(outcome.out, c.out);
     EXPECT_EQ(outcome.err, c.err);
     EXPECT_EQ(ConfigProbe::fields(config), withChanges(c.changes));
   }
 
+  const VerboseLevel verbose{0};
   std::filesystem::path previousDir;
 };
 
@@ -254,9 +228,9 @@ TEST_F(ConfigFixture, ParseCommandLineSkipsTheProgramName) {
 
   for (int argc : {1, 0}) {
     Config bare;
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(bare.parseCommandLine(argc, argv), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(capturedErr.text(),
               "Not enough command line provided. Run again with --help option.\n");
   }
 }
@@ -294,10 +268,10 @@ TEST_F(ConfigFixture, OptionFiles) {
 
 TEST_F(ConfigFixture, ReadConfigResult) {
   Config config;
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(config.readConfig("nonexistent.def"), 1);
   EXPECT_EQ(config.readConfig("inner_unknown.def"), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: Could not open config file 'nonexistent.def'\n"
             "Unknown command-line parameter \"-bogus\"\n");
 }
@@ -306,10 +280,10 @@ TEST_F(ConfigFixture, UsageTextSuppressesTheChecks) {
   for (const Words& words : {Words{"-h"}, Words{"-o", "x.yaml", "--help", "-profiles", "p"}}) {
     SCOPED_TRACE(describe(words));
     Config config;
-    parse(config, words);
-    testing::internal::CaptureStdout();
+    parseOptions(config, words);
+    CapturedStdout capturedOut;
     EXPECT_EQ(config.printHelp(), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), readFile("usage.txt"));
+    EXPECT_EQ(capturedOut.text(), readFile("usage.txt"));
   }
 }
 
@@ -335,31 +309,30 @@ TEST_F(ConfigFixture, StartUpChecksPrintEveryFailingLine) {
     SCOPED_TRACE(describe(c.words));
     OUTPUTDIR.clear();
     Config config;
-    parse(config, c.words);
+    parseOptions(config, c.words);
     EXPECT_EQ(config.checkConfig(), 0);
-    testing::internal::CaptureStdout();
+    CapturedStdout capturedOut;
     EXPECT_EQ(config.printHelp(), c.out.empty() ? 0 : 1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), c.out);
+    EXPECT_EQ(capturedOut.text(), c.out);
   }
 }
 
 TEST_F(ConfigFixture, WriteConfigIsAStubThatTruncates) {
-  const std::filesystem::path file = std::filesystem::path(testing::TempDir()) / ("config_written_" + std::to_string(getpid()) + ".def");
-  std::ofstream(file) << "-cw\n";
+  const ScratchDir dir;
+  const std::filesystem::path file = dir.write("written.def", "-cw\n");
   Config config;
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(config.writeConfig(file.string()), 1);
   EXPECT_EQ(config.writeConfig("/nonexistent-dir/x.def"), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: Function not yet implemented." + file.string() + "'\n" +
                 "Error: Could not open config file '/nonexistent-dir/x.def'\n");
   EXPECT_EQ(std::filesystem::file_size(file), 0u);
-  std::filesystem::remove(file);
 }
 
 TEST_F(ConfigFixture, AccessorsReportTheParsedOptions) {
   Config config;
-  parse(config, {"-ts", "g.yaml", "-o", "out.yaml", "-bus", "BusFIFO", "-arch", "a.yaml", "-cw", "-csv",
+  parseOptions(config, {"-ts", "g.yaml", "-o", "out.yaml", "-bus", "BusFIFO", "-arch", "a.yaml", "-cw", "-csv",
                  "-util", "0.5", "-utilSteps", "0.1", "-prefix", "p", "-taskSets", "3", "-seed", "4",
                  "-weighted", "-virtualDeps", "-dot"});
   EXPECT_TRUE(config.isSingleAnalysis());

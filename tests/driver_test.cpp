@@ -6,16 +6,14 @@
 #include <string>
 
 #include "config.h"
-#include "configTestAccess.h"
 #include "driver.h"
+#include "testSupport.h"
 
 namespace {
 
 TEST(Driver, ExceptionsEscapingADefinitionBecomeOneErrorLine) {
   Config config;
-  ConfigTestAccess::setTaskset(config, "sets/ts.yaml");
-  ConfigTestAccess::archFile(config, 0) = "arch/a.yaml";
-  ConfigTestAccess::archFile(config, 1) = "arch/b.yaml";
+  applyOptions(config, {"-ts", "sets/ts.yaml", "-arch", "arch/a.yaml", "-arch", "arch/b.yaml"});
   const std::string where = " (node set 'sets/ts.yaml', architecture definition 2 'arch/b.yaml')";
   const struct {
     const char* name;
@@ -33,14 +31,14 @@ TEST(Driver, ExceptionsEscapingADefinitionBecomeOneErrorLine) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(analyseDefinition(config, 1, c.analyse), c.status);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.err);
+    EXPECT_EQ(capturedErr.text(), c.err);
   }
 }
 
 TEST(Driver, ExceptionEscapingEverythingElse) {
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   int status = 0;
   try {
     throw std::length_error("vector too long");
@@ -48,7 +46,7 @@ TEST(Driver, ExceptionEscapingEverythingElse) {
     status = reportEscapedException();
   }
   EXPECT_EQ(status, 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: vector too long\n");
+  EXPECT_EQ(capturedErr.text(), "Error: vector too long\n");
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <sstream>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
@@ -13,18 +11,12 @@
 #include "nodesetBuilder.h"
 #include "outputPath.h"
 #include "summaryTable.h"
+#include "testSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 const std::string dataDir = std::string(TEST_DATA_DIR) + "/export/";
-
-std::string readFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // The analysed graph of the merge cases: a write phase with its compute phase,
 // an Rx node, a node on core 3 with predecessors in the order 2, 0, and a Tx node.
@@ -39,18 +31,11 @@ void buildAnalysedSet(Nodeset& set) {
 
 class ExportTest : public testing::Test {
  protected:
-  void SetUp() override {
-    DocumentCache::clear();
-    std::string pattern = (fs::temp_directory_path() / "export_test_XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir = pattern;
-  }
-  void TearDown() override {
-    DocumentCache::clear();
-    fs::remove_all(dir);
-  }
+  void SetUp() override { DocumentCache::clear(); }
+  void TearDown() override { DocumentCache::clear(); }
 
-  fs::path dir;
+  const ScratchDir scratch;
+  const fs::path dir{scratch.root()};
 };
 
 class CurrentDirectory {
@@ -139,9 +124,9 @@ TEST_F(ExportTest, StandardOutputEndsWithOneNewlineAndAFileWithNone) {
   buildAnalysedSet(set);
   const std::string text = set.exportYAMLString(true, dataDir + "base.yaml");
 
-  testing::internal::CaptureStdout();
+  CapturedStdout capturedOut;
   EXPECT_EQ(set.exportYAML(true, "", dataDir + "base.yaml"), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), text + "\n");
+  EXPECT_EQ(capturedOut.text(), text + "\n");
 
   const fs::path out = dir / "out.yaml";
   std::ofstream(out) << "old content that is longer than nothing";
@@ -168,9 +153,9 @@ TEST_F(ExportTest, UnwritableOutputFileFailsTheExport) {
   buildAnalysedSet(set);
   for (const auto& path : paths) {
     SCOPED_TRACE(path);
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(set.exportYAML(true, path, ""), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(capturedErr.text(),
               "Error: Could not write output file '" + path + "'\n");
   }
 }
@@ -203,9 +188,9 @@ TEST_F(ExportTest, UnusableBaseFailsTheExportBeforeTheOutputIsOpened) {
     } catch (const std::runtime_error& e) {
       EXPECT_EQ(e.what(), expected);
     }
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(set.exportYAML(true, out.string(), base), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), expected + "\n");
+    EXPECT_EQ(capturedErr.text(), expected + "\n");
     EXPECT_FALSE(fs::exists(out));
   }
 }
@@ -268,11 +253,11 @@ TEST_F(ExportTest, CsvFileNamesAndRows) {
                      {.name = "rx", .core = -10, .deadline = 18446744073709551615ul}});
   set.setResponseTime(0, 50);
   set.setResponseTime(1, 140);
-  testing::internal::CaptureStdout();
+  CapturedStdout capturedOut;
   EXPECT_EQ(set.exportCSV(out, "graph", "RR", 4, "E5: pess"), 0);
   const fs::path detail = dir / "run" / "detail_graph.csv";
   const fs::path summary = dir / "run" / "summary_graph.csv";
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "CSV file generated in " + summary.string() +
+  EXPECT_EQ(capturedOut.text(), "CSV file generated in " + summary.string() +
                                                         "\nCSV file generated in " +
                                                         detail.string() + "\n");
   EXPECT_EQ(readFile(detail),
@@ -296,16 +281,16 @@ TEST_F(ExportTest, CsvMakespan) {
   const std::string out = (dir / "result.yaml").string();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::vector<NodeInput> inputs;
+    std::vector<NodeSpec> inputs;
     for (const auto& [release, response] : c.releaseAndResponse)
       inputs.push_back({.name = "n", .release = release});
     Nodeset set;
     buildNodeset(set, inputs);
     for (size_t i = 0; i < inputs.size(); ++i)
       set.setResponseTime(i, c.releaseAndResponse[i].second);
-    testing::internal::CaptureStdout();
+    CapturedStdout quiet;
     EXPECT_EQ(set.exportCSV(out, "g", "B", 1, "T"), 0);
-    testing::internal::GetCapturedStdout();
+    quiet.text();
     EXPECT_EQ(readFile(dir / "summary_g.csv"),
               "bench,banks,test,time\nB,1 bank,T," + std::to_string(c.makespan) + "\n");
   }
@@ -314,9 +299,9 @@ TEST_F(ExportTest, CsvMakespan) {
 TEST_F(ExportTest, CsvBesideAPathWithoutSeparatorGoesToTheCurrentDirectory) {
   Nodeset set;
   const CurrentDirectory inTemp(dir);
-  testing::internal::CaptureStdout();
+  CapturedStdout capturedOut;
   EXPECT_EQ(set.exportCSV("result.yaml", "g", "B", 2, "T"), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(capturedOut.text(),
             "CSV file generated in ./summary_g.csv\nCSV file generated in ./detail_g.csv\n");
   EXPECT_EQ(readFile(dir / "detail_g.csv"), "Task,Core,Release Time, Response Time, Deadline\n");
   EXPECT_EQ(readFile(dir / "summary_g.csv"), "bench,banks,test,time\nB,2 banks,T,0\n");
@@ -325,12 +310,12 @@ TEST_F(ExportTest, CsvBesideAPathWithoutSeparatorGoesToTheCurrentDirectory) {
 TEST_F(ExportTest, CsvIntoAMissingDirectoryFails) {
   const std::string missing = (dir / "missing").string();
   Nodeset set;
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
+  CapturedStdout capturedOut;
+  CapturedStderr capturedErr;
   EXPECT_EQ(set.exportCSV(missing + "/result.yaml", "g", "B", 2, "T"), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: Could not write output file '" + missing +
                 "/detail_g.csv'\nError: Could not write output file '" + missing +
                 "/summary_g.csv'\n");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_EQ(capturedOut.text(), "");
 }

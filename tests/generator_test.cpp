@@ -12,21 +12,8 @@
 #include "Taskset/taskset.h"
 #include "config.h"
 #include "scratchGlobals.h"
+#include "testSupport.h"
 #include "traceset.h"
-
-// Sets the generator's fields of a Config.
-class ConfigGeneratorTestAccess {
- public:
-  static void setShape(Config& config, int tasksPerCore, int maxTraces,
-                       float deadlineFactor = 1.0f) {
-    config.tasksPerCore = tasksPerCore;
-    config.maxTraces = maxTraces;
-    config.deadlineFactor = deadlineFactor;
-  }
-  static void setTracesFileName(Config& config, std::string file) {
-    config.tracesFileName = std::move(file);
-  }
-};
 
 namespace {
 
@@ -51,13 +38,13 @@ class GeneratorTest : public testing::Test {
     dirs.dir.write("traces.txt", traceList);
   }
   void loadTraceList() {
-    ConfigGeneratorTestAccess::setTracesFileName(config, dirs.dir.path("traces.txt"));
+    applyOptions(config, {"-traces", dirs.dir.path("traces.txt")});
     ASSERT_EQ(config.readTraceFile(traces), 0);
   }
   int generate(float U) {
-    testing::internal::CaptureStdout();
+    CapturedStdout capturedOut;
     const int result = config.genTaskSet(out, "ts", traces, proc, U);
-    generatorOutput = testing::internal::GetCapturedStdout();
+    generatorOutput = capturedOut.text();
     return result;
   }
 
@@ -118,7 +105,7 @@ TEST(Generator, SortTasksOrdersIndexesBySelection) {
 TEST_F(GeneratorTest, OneTraceTasksPerCore) {
   addTrace("alpha", 100, 50);
   loadTraceList();
-  ConfigGeneratorTestAccess::setShape(config, 2, 1);
+  applyOptions(config, {"-tasksPerCore", "2", "-maxTraces", "1"});
   ASSERT_EQ(generate(0.5f), 0);
   EXPECT_EQ(out.getName(), "ts");
   ASSERT_EQ(out.getSize(), 4);
@@ -146,7 +133,7 @@ TEST_F(GeneratorTest, OneTraceTasksPerCore) {
 TEST_F(GeneratorTest, PeriodsSpreadTheUtilisationOverEachCore) {
   addTrace("alpha", 1000000, 0);
   loadTraceList();
-  ConfigGeneratorTestAccess::setShape(config, 3, 1, 0.5f);
+  applyOptions(config, {"-tasksPerCore", "3", "-maxTraces", "1", "-deadlineFactor", "0.5"});
   ASSERT_EQ(generate(0.6f), 0);
   ASSERT_EQ(out.getSize(), 6);
   double util[2] = {0.0, 0.0};
@@ -162,7 +149,7 @@ TEST_F(GeneratorTest, PeriodsSpreadTheUtilisationOverEachCore) {
 TEST_F(GeneratorTest, ZeroUtilisationUsesTheSmallestFactor) {
   addTrace("alpha", 1000, 0);
   loadTraceList();
-  ConfigGeneratorTestAccess::setShape(config, 2, 1);
+  applyOptions(config, {"-tasksPerCore", "2", "-maxTraces", "1"});
   ASSERT_EQ(generate(0.0f), 0);
   for (int i = 0; i < out.getSize(); ++i) EXPECT_EQ(out.getPeriod(i), 1000000002u);
 }
@@ -176,7 +163,8 @@ TEST_F(GeneratorTest, CWProcessorFixesThePeriod) {
     longint_t deadline;
   } cases[] = {{1.0f, 10000000}, {0.5f, 5000000}};
   for (const auto& c : cases) {
-    ConfigGeneratorTestAccess::setShape(config, 2, 1, c.deadlineFactor);
+    applyOptions(config, {"-tasksPerCore", "2", "-maxTraces", "1", "-deadlineFactor",
+                          std::to_string(c.deadlineFactor)});
     ASSERT_EQ(generate(0.4f), 0);
     ASSERT_EQ(out.getSize(), 4);
     for (int i = 0; i < 4; ++i) {
@@ -191,7 +179,7 @@ TEST_F(GeneratorTest, MaxTracesBoundsTheTracesPerTask) {
   addTrace("beta", 20, 2);
   loadTraceList();
   proc.setNumberOfCores(4);
-  ConfigGeneratorTestAccess::setShape(config, 8, 3);
+  applyOptions(config, {"-tasksPerCore", "8", "-maxTraces", "3"});
   ASSERT_EQ(generate(0.5f), 0);
   std::set<size_t> counts;
   for (int i = 0; i < out.getSize(); ++i) counts.insert(out.getTraceVector(i).size());
@@ -216,10 +204,11 @@ TEST_F(GeneratorTest, RefusesShapesItCannotFill) {
     if (c.loadList) {
       ASSERT_EQ(fresh.readTraceFile(dirs.dir.path("traces.txt")), 0);
     }
-    ConfigGeneratorTestAccess::setShape(config, c.tasksPerCore, c.maxTraces);
-    testing::internal::CaptureStderr();
+    applyOptions(config, {"-tasksPerCore", std::to_string(c.tasksPerCore), "-maxTraces",
+                          std::to_string(c.maxTraces)});
+    CapturedStderr capturedErr;
     EXPECT_EQ(config.genTaskSet(out, "ts", fresh, proc, 0.5f), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.error);
+    EXPECT_EQ(capturedErr.text(), c.error);
     EXPECT_EQ(out.getSize(), 0);
   }
 }
@@ -237,10 +226,10 @@ TEST_F(GeneratorTest, ReadTraceFileFollowsTheConfiguredList) {
   EXPECT_FALSE(traces.isEmpty());
   EXPECT_TRUE(traces.hasTraceNames());
 
-  ConfigGeneratorTestAccess::setTracesFileName(config, dirs.dir.path("missing.txt"));
+  applyOptions(config, {"-traces", dirs.dir.path("missing.txt")});
   Traceset missing;
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(config.readTraceFile(missing), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: Could not open trace file '" + dirs.dir.path("missing.txt") + "'\n");
 }

@@ -10,6 +10,7 @@
 #include "Platform/perfectMemory.h"
 #include "Platform/scratchPad.h"
 #include "globals.h"
+#include "testSupport.h"
 #include "trace.h"
 
 namespace {
@@ -149,11 +150,11 @@ TEST(LocalMemory, CacheWithoutValidGeometryLeavesEveryOutput) {
   caches.emplace_back(std::make_unique<Cache>(UNIFIED, 16, -4, 2), 1);
   for (std::size_t k = 0; k < caches.size(); ++k) {
     Outputs out = start;
-    testing::internal::CaptureStderr();
+    CapturedStderr quiet;
     EXPECT_EQ(caches[k].first->MEM(trace, out.memDemand, out.writeAccesses, out.UCBs, out.ECBs),
               caches[k].second)
         << k;
-    testing::internal::GetCapturedStderr();
+    quiet.text();
     EXPECT_EQ(out.memDemand, 7u) << k;
     EXPECT_EQ(out.writeAccesses, 9u) << k;
     EXPECT_EQ(out.UCBs, start.UCBs) << k;

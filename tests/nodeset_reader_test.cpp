@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,10 +11,10 @@
 #include "documentCache.h"
 #include "inputFixtures.h"
 #include "nodeset.h"
+#include "testSupport.h"
 
 namespace {
 
-using Access = ConfigTestAccess;
 using Deps = std::vector<longint_t>;
 using Banks = Nodeset::BankList;
 
@@ -28,15 +29,15 @@ class NodesetReaderTest : public testing::Test {
   void SetUp() override { DocumentCache::clear(); }
 
   int read(const std::string& path) {
-    Access::setTaskset(config, path);
+    applyOptions(config, {"-ts", path});
     return config.initNodeSet(ns);
   }
 
   // Reads path and returns what standard error received.
   std::string readFailing(const std::string& path) {
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(read(path), 1);
-    return testing::internal::GetCapturedStderr();
+    return capturedErr.text();
   }
 
   std::vector<std::string> names() const {
@@ -74,7 +75,7 @@ TEST_F(NodesetReaderTest, NodesThenAccessElementsAreNumberedInFileOrder) {
 }
 
 TEST_F(NodesetReaderTest, WritePhasesDoubleTheNodeIndices) {
-  Access::cw(config) = true;
+  applyOptions(config, {"-cw"});
   ASSERT_EQ(read(nodesetDir + "phases.yaml"), 0);
   EXPECT_EQ(names(), (std::vector<std::string>{"a", "write-a", "b", "write-b", "r"}));
   EXPECT_EQ(ns.getDepsVector(1), Deps{0});
@@ -103,8 +104,8 @@ TEST_F(NodesetReaderTest, AccessVolumesSumPerBankAndNoCEntriesMerge) {
     SCOPED_TRACE(c.singleBank);
     Config config;
     Nodeset ns;
-    Access::setTaskset(config, nodesetDir + "banks.yaml");
-    Access::singleBank(config) = c.singleBank;
+    applyOptions(config, {"-ts", nodesetDir + "banks.yaml"});
+    if (c.singleBank) applyOptions(config, {"-sb"});
     ASSERT_EQ(config.initNodeSet(ns), 0);
     ASSERT_EQ(ns.getSize(), 6u);  // a, b, c, r, t and the companion of a
     EXPECT_EQ(ns.getVecMemDemand(0), c.aBanks);
@@ -120,7 +121,7 @@ TEST_F(NodesetReaderTest, AccessVolumesSumPerBankAndNoCEntriesMerge) {
 }
 
 TEST_F(NodesetReaderTest, WithWritePhasesTheNoCEntriesBelongToTheWritePhase) {
-  Access::cw(config) = true;
+  applyOptions(config, {"-cw"});
   ASSERT_EQ(read(nodesetDir + "banks.yaml"), 0);
   // a, write-a, b, write-b, c, write-c, r, t, then the companion of write-a.
   ASSERT_EQ(ns.getSize(), 9u);
@@ -178,7 +179,7 @@ TEST_F(NodesetReaderTest, NodesetNameIsThePathWithoutDirectoryAndExtension) {
     SCOPED_TRACE(file);
     Config config;
     Nodeset ns;
-    Access::setTaskset(config, dir.write(file, "numOfCores: 1\n"));
+    applyOptions(config, {"-ts", dir.write(file, "numOfCores: 1\n")});
     ASSERT_EQ(config.initNodeSet(ns), 0);
     EXPECT_EQ(config.getFileName(), name);
     EXPECT_EQ(ns.getName(), name);
@@ -186,11 +187,11 @@ TEST_F(NodesetReaderTest, NodesetNameIsThePathWithoutDirectoryAndExtension) {
 }
 
 TEST_F(NodesetReaderTest, DotInputIsRefusedWithoutOpeningTheFile) {
-  Access::dot(config) = true;
-  testing::internal::CaptureStdout();
+  applyOptions(config, {"-dot"});
+  CapturedStdout capturedOut;
   EXPECT_EQ(read("/nonexistent.dot"), 1);
   EXPECT_EQ(config.readDOTNodeSet(ns), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(capturedOut.text(),
             "Quorl is not compiled with Boost\nQuorl is not compiled with Boost\n");
 }
 
@@ -199,6 +200,23 @@ struct FaultCase {
   std::string content;
   std::string expected;  // without the colour codes
 };
+
+// Reads each case's content with a fresh Config: the read fails, leaves the
+// set empty and reports the case's error in red.
+void expectFaults(std::span<const FaultCase> cases) {
+  ScratchDir dir;
+  int k = 0;
+  for (const FaultCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    Config config;
+    Nodeset ns;
+    applyOptions(config, {"-ts", dir.write("f" + std::to_string(k++) + ".yaml", c.content)});
+    CapturedStderr capturedErr;
+    EXPECT_EQ(config.initNodeSet(ns), 1);
+    EXPECT_EQ(capturedErr.text(), red(c.expected));
+    EXPECT_EQ(ns.getSize(), 0u);
+  }
+}
 
 TEST_F(NodesetReaderTest, DefaultLayoutFaultsAreReportedInRedWithTheirPosition) {
   const std::string at = "yaml-cpp: error at line ";
@@ -249,18 +267,7 @@ TEST_F(NodesetReaderTest, DefaultLayoutFaultsAreReportedInRedWithTheirPosition) 
       {"section not a map", "nodes: [a, b]\n", at + "1, column 8: Section nodes is not a map"},
       {"malformed", "nodes: {a: [\n", at + "2, column 1: end of sequence flow not found"},
   };
-  ScratchDir dir;
-  int k = 0;
-  for (const FaultCase& c : cases) {
-    SCOPED_TRACE(c.label);
-    Config config;
-    Nodeset ns;
-    Access::setTaskset(config, dir.write("f" + std::to_string(k++) + ".yaml", c.content));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(config.initNodeSet(ns), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), red(c.expected));
-    EXPECT_EQ(ns.getSize(), 0u);
-  }
+  expectFaults(cases);
 }
 
 TEST_F(NodesetReaderTest, MissingFileIsReportedInRed) {
@@ -297,7 +304,7 @@ TEST_F(NodesetReaderTest, NewFormatNodesCarryTheirDemandsAndEdgesAddVolumes) {
 }
 
 TEST_F(NodesetReaderTest, NewFormatSingleBankPutsEveryVolumeOnBankZero) {
-  Access::singleBank(config) = true;
+  applyOptions(config, {"-sb"});
   ASSERT_EQ(read(nodesetDir + "graph.yaml"), 0);
   EXPECT_EQ(ns.getVecMemDemand(0), (Banks{{0, 180}}));
   EXPECT_EQ(ns.getLocalMemoryBank(2), 0);
@@ -330,9 +337,8 @@ TEST_F(NodesetReaderTest, VirtualDepsChainTheNodesOfEachCore) {
     SCOPED_TRACE(c.edges);
     Config config;
     Nodeset ns;
-    Access::setTaskset(
-        config, dir.write("v" + std::to_string(k++) + ".yaml", std::string(nodes) + c.edges));
-    Access::virtualDeps(config) = true;
+    const std::string file = "v" + std::to_string(k++) + ".yaml";
+    applyOptions(config, {"-ts", dir.write(file, std::string(nodes) + c.edges), "-virtualDeps"});
     ASSERT_EQ(config.initNodeSet(ns), 0);
     EXPECT_EQ(ns.getDepsVector(0), Deps{});
     EXPECT_EQ(ns.getDepsVector(1), c.q);
@@ -360,22 +366,11 @@ TEST_F(NodesetReaderTest, NewFormatFaultsAreReportedInRed) {
       {"edge without volume", head + "edges:\n  e1: {src: x, dest: x}\n",
        "invalid node; first invalid key: \"accessTo\""},
   };
-  ScratchDir dir;
-  int k = 0;
-  for (const FaultCase& c : cases) {
-    SCOPED_TRACE(c.label);
-    Config config;
-    Nodeset ns;
-    Access::setTaskset(config, dir.write("n" + std::to_string(k++) + ".yaml", c.content));
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(config.initNodeSet(ns), 1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), red(c.expected));
-    EXPECT_EQ(ns.getSize(), 0u);
-  }
+  expectFaults(cases);
 }
 
 TEST_F(NodesetReaderTest, NewFormatRefusesWritePhases) {
-  Access::cw(config) = true;
+  applyOptions(config, {"-cw"});
   EXPECT_EQ(readFailing(nodesetDir + "graph.yaml"),
             red("The option -cw is not supported with the newFormat layout"));
 }
@@ -393,17 +388,16 @@ TEST_F(NodesetReaderTest, EachReadGetsItsOwnNodeSetForItsOptions) {
   EXPECT_EQ(again.getReleaseDate(0), 5u);
   EXPECT_EQ(again.getDepsVector(1), Deps{0});
 
-  Access::cw(config) = true;
+  applyOptions(config, {"-cw"});
   Nodeset phases;
   ASSERT_EQ(config.initNodeSet(phases), 0);
   EXPECT_EQ(phases.getSize(), 5u);
-  Access::singleBank(config) = true;
+  applyOptions(config, {"-sb"});
   Nodeset oneBank;
   ASSERT_EQ(config.initNodeSet(oneBank), 0);
   EXPECT_EQ(oneBank.getSize(), 5u);
   EXPECT_EQ(oneBank.getLocalMemoryBank(4), 0);
-  Access::cw(config) = false;
-  Access::singleBank(config) = false;
+  ConfigTestAccess::clearFlags(config);
   Nodeset plain;
   ASSERT_EQ(config.initNodeSet(plain), 0);
   EXPECT_EQ(plain.getSize(), 3u);
@@ -419,7 +413,7 @@ TEST_F(NodesetReaderTest, GraphLayoutReadsKeepTheirOptionsApart) {
   ASSERT_EQ(read(path), 0);
   EXPECT_TRUE(config.isNewFormat());
   EXPECT_EQ(ns.getDepsVector(1), Deps{});
-  Access::virtualDeps(config) = true;
+  applyOptions(config, {"-virtualDeps"});
   Nodeset virtualDeps;
   ASSERT_EQ(config.initNodeSet(virtualDeps), 0);
   EXPECT_EQ(virtualDeps.getDepsVector(1), Deps{0});

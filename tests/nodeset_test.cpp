@@ -6,6 +6,7 @@
 
 #include "nodeset.h"
 #include "nodesetBuilder.h"
+#include "testSupport.h"
 
 namespace {
 const longint_t noID = std::numeric_limits<longint_t>::max();
@@ -23,9 +24,9 @@ std::vector<longint_t> idsInOrder(const Nodeset& set) {
 }
 
 std::string printed(const Nodeset& set, void (Nodeset::*dump)() const) {
-  testing::internal::CaptureStdout();
+  CapturedStdout capturedOut;
   (set.*dump)();
-  return testing::internal::GetCapturedStdout();
+  return capturedOut.text();
 }
 }  // namespace
 
@@ -108,7 +109,7 @@ TEST(NodesetBuild, SortsByIdAndKeepsPerCoreInputOrder) {
 TEST(NodesetBuild, RebuildWithoutClearKeepsOldPerCoreLists) {
   Nodeset set;
   set.setName("g");
-  const std::vector<NodeInput> inputs = {{.name = "a", .core = 0}, {.name = "b", .core = 1}};
+  const std::vector<NodeSpec> inputs = {{.name = "a", .core = 0}, {.name = "b", .core = 1}};
   buildNodeset(set, inputs);
   buildNodeset(set, inputs);
   EXPECT_EQ(set.getSize(), 2u);
@@ -192,7 +193,7 @@ TEST(Nodeset, CheckDAG) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    std::vector<NodeInput> inputs;
+    std::vector<NodeSpec> inputs;
     for (const auto& d : c.deps) inputs.push_back({.name = "n", .deps = d});
     Nodeset set;
     buildNodeset(set, inputs);

@@ -34,10 +34,10 @@ class Scenes {
   }
 
   void fill(Nodeset& ns, int cores, int banks) {
-    std::vector<TaskSpec> tasks;
+    std::vector<NodeSpec> tasks;
     const int n = pick(1, 12);
     for (int i = 0; i < n; ++i) {
-      TaskSpec t;
+      NodeSpec t;
       t.name = "t" + std::to_string(i);
       const int place = pick(-2, cores);
       t.core = place == -2 ? txCoreId : place == -1 ? rxCoreId : std::min(place, cores - 1);
@@ -157,7 +157,7 @@ TEST(OverlapIndex, LongestOverlapAtAccessDelayZeroCountsNothing) {
   } cases[] = {{"BusFIFO", 0}, {"BusFP", 1}};
   for (const auto& c : cases) {
     TestPlatform platform(c.bus, 2, 1, false, TestPlatform::Delays{10, 0, 5});
-    std::vector<TaskSpec> tasks(2);
+    std::vector<NodeSpec> tasks(2);
     for (int k = 0; k < 2; ++k) {
       tasks[k].name = "t" + std::to_string(k);
       tasks[k].core = k;
@@ -183,7 +183,7 @@ TEST(OverlapIndex, NoBanksChargeNothing) {
   for (const char* bus : {"BusFIFO", "BusFP"})
     for (int banks : {0, -1}) {
       TestPlatform platform(bus, 2, banks, false);
-      std::vector<TaskSpec> tasks(2);
+      std::vector<NodeSpec> tasks(2);
       for (int k = 0; k < 2; ++k) {
         tasks[k].name = "t" + std::to_string(k);
         tasks[k].core = k;
@@ -303,7 +303,7 @@ TEST(ReleaseSweep, SumsBelowARankOverLongRuns) {
   const int cores = 3, banks = 2, n = 1500;
   TestPlatform platform("BusFIFO", cores, banks, false, TestPlatform::Delays{10, 1, 5});
   Nodeset ns;
-  std::vector<TaskSpec> tasks(n);
+  std::vector<NodeSpec> tasks(n);
   for (int k = 0; k < n; ++k) {
     tasks[k].name = "t" + std::to_string(k);
     tasks[k].core = k % cores;
@@ -447,7 +447,7 @@ TEST(StaleNodes, ChangedResponseTimeMarksEveryNodeItMoves) {
 TEST(StaleNodes, ChangesReadByPriorityReachTheNextPass) {
   TestPlatform platform("BusFP", 2, 1, false);
   Nodeset ns;
-  std::vector<TaskSpec> tasks(5);
+  std::vector<NodeSpec> tasks(5);
   const int priorities[] = {0, 3, 9, 4, 1};
   for (int k = 0; k < 5; ++k) {
     tasks[k].name = "t" + std::to_string(k);

@@ -12,6 +12,7 @@
 #include "Platform/processor.h"
 #include "Taskset/taskset.h"
 #include "scratchGlobals.h"
+#include "testSupport.h"
 #include "traceset.h"
 
 namespace {
@@ -40,16 +41,14 @@ class ProfilerTest : public testing::Test {
     proc.setLocalMemoryData(&dataCache);
     proc.setLocalMemoryInstr(&instrCache);
   }
-  ~ProfilerTest() override { VERBOSE = 0; }
-
   void load(const std::string& list) {
     ASSERT_EQ(traces.readTraceFile(std::string(TEST_DATA_DIR) + "/profiler/" + list), 0);
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     ASSERT_EQ(traces.readTraces(), 0);
-    readErrors = testing::internal::GetCapturedStderr();
+    readErrors = capturedErr.text();
   }
   std::string profile(const std::string& trace) const {
-    return fileText(OUTPUTDIR + "/" + proc.getName() + "/" + trace + ".dat");
+    return readFile(OUTPUTDIR + "/" + proc.getName() + "/" + trace + ".dat");
   }
   std::vector<std::string> profileFiles() const {
     std::vector<std::string> names;
@@ -65,11 +64,11 @@ class ProfilerTest : public testing::Test {
     std::string err;
   };
   Run derive() {
-    testing::internal::CaptureStdout();
-    testing::internal::CaptureStderr();
+    CapturedStdout capturedOut;
+    CapturedStderr capturedErr;
     const int result = traces.deriveTraceParameter(proc);
-    std::string err = testing::internal::GetCapturedStderr();
-    return {result, testing::internal::GetCapturedStdout(), err};
+    std::string err = capturedErr.text();
+    return {result, capturedOut.text(), err};
   }
 
   const ScratchGlobals dirs;
@@ -93,7 +92,7 @@ TEST_F(ProfilerTest, WithoutTracesOnlyTheDirectoriesAreMade) {
 
 TEST_F(ProfilerTest, WritesTheTextProfileThatTheReaderReadsBack) {
   load("list.txt");
-  VERBOSE = 3;
+  const VerboseLevel verbose(3);
   const Run run = derive();
   EXPECT_EQ(run.result, 0);
   EXPECT_EQ(run.err, "");
@@ -148,7 +147,7 @@ TEST_F(ProfilerTest, SecondRunKeepsTheExistingProfiles) {
   load("list.txt");
   ASSERT_EQ(derive().result, 0);
   dirs.dir.write("profiles/P/plain.dat", "kept\n");
-  VERBOSE = 3;
+  const VerboseLevel verbose(3);
   const Run run = derive();
   EXPECT_EQ(run.result, 0);
   EXPECT_EQ(run.out,
@@ -288,9 +287,9 @@ TEST_F(ProfilerTest, SetTasksetParameterStopsAtAMissingProfile) {
   ts.init("ts", 2);
   ts.getTraceVector(0) = {"a", "gone", "a"};
   ts.getTraceVector(1) = {"a"};
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(traces.setTasksetParameter(proc, ts), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "  Trace file for trace 'gone' not found.\n");
+  EXPECT_EQ(capturedErr.text(), "  Trace file for trace 'gone' not found.\n");
   EXPECT_EQ(ts.getProcDemand(0), 10u);
   EXPECT_EQ(ts.getMemDemandPerBank(0, 0), 4u);
   EXPECT_EQ(ts.getUCBVector(0).size(), 1u);

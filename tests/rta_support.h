@@ -5,39 +5,22 @@
 #include <string>
 #include <vector>
 
-#include "Bus/busFIFO.h"
-#include "Bus/busFP.h"
-#include "Bus/busPP.h"
-#include "Bus/busPessRR.h"
-#include "Bus/busPessVesk.h"
-#include "Bus/busRR.h"
-#include "Bus/busRRnr.h"
-#include "Bus/busTDMA.h"
-#include "Bus/busVesk.h"
-#include "Bus/busVesknr.h"
-#include "Bus/perfectBus.h"
+#include "Bus/busModel.h"
 #include "Platform/core.h"
 #include "Platform/processor.h"
 #include "nodeset.h"
+#include "nodesetBuilder.h"
 
-// Node-set and platform builders shared by the analysis tests and benchmarks.
+// Bus and platform builders shared by the analysis tests and benchmarks; node
+// sets come from nodesetBuilder.h.
 
 inline std::unique_ptr<Bus> makeBus(const std::string& name, Processor* p) {
-  if (name == "PerfectBus") return std::make_unique<PerfectBus>(p);
-  if (name == "BusRR") return std::make_unique<BusRR>(p);
-  if (name == "BusRRnr") return std::make_unique<BusRRnr>(p);
-  if (name == "BusPessRR") return std::make_unique<BusPessRR>(p);
-  if (name == "BusFIFO") return std::make_unique<BusFIFO>(p);
-  if (name == "BusFP") return std::make_unique<BusFP>(p);
-  if (name == "BusTDMA") return std::make_unique<BusTDMA>(p, 4);
-  if (name == "BusVesk") return std::make_unique<BusVesk>(p);
-  if (name == "BusVesknr") return std::make_unique<BusVesknr>(p);
-  if (name == "BusPessVesk") return std::make_unique<BusPessVesk>(p);
-  if (name == "BusPP") return std::make_unique<BusPP>(p);
-  return nullptr;
+  const BusModel* model = findBusModel(name);
+  return model == nullptr ? nullptr : model->make(p);
 }
 
-// Every bus model that gives a value.
+// Every bus model that gives a value, in the order the randomized tests cycle
+// through (the order decides which generated case meets which model).
 inline const std::vector<std::string>& workingBuses() {
   static const std::vector<std::string> names = {
       "PerfectBus", "BusRR",   "BusRRnr", "BusPessRR", "BusFIFO",    "BusFP",
@@ -73,47 +56,5 @@ struct TestPlatform {
   Core core;
   std::unique_ptr<Bus> bus;
 };
-
-// One node as the graph-form builder takes it.
-struct TaskSpec {
-  std::string name;
-  int core = 0;
-  longint_t demand = 0;
-  Nodeset::BankList accesses = {};
-  Nodeset::BankList transactions = {};
-  std::vector<longint_t> deps = {};
-  int priority = 0;
-  longint_t release = 0;
-  longint_t deadline = ~0UL;
-  std::vector<std::string> traces = {};
-};
-
-// Builds the set with the graph form of init; task i gets global id i.
-inline void buildGraph(Nodeset& ns, const std::vector<TaskSpec>& tasks) {
-  const size_t n = tasks.size();
-  std::vector<longint_t> demand, deadline, period(n, 0), release, ids;
-  std::vector<Nodeset::BankList> accesses, transactions;
-  std::vector<Nodeset::NoCList> noc(n);
-  std::vector<int> priority, core, bank(n, 0);
-  std::vector<std::string> name;
-  std::vector<std::vector<std::string>> traces;
-  std::vector<std::vector<longint_t>> deps;
-  for (const TaskSpec& t : tasks) {
-    demand.push_back(t.demand);
-    accesses.push_back(t.accesses);
-    transactions.push_back(t.transactions);
-    priority.push_back(t.priority);
-    deadline.push_back(t.deadline);
-    release.push_back(t.release);
-    core.push_back(t.core);
-    name.push_back(t.name);
-    traces.push_back(t.traces);
-    deps.push_back(t.deps);
-    ids.push_back(ids.size());
-  }
-  ns.init(n, demand.data(), accesses.data(), transactions.data(), noc.data(), priority.data(),
-          deadline.data(), period.data(), release.data(), core.data(), name.data(),
-          traces.data(), deps.data(), ids.data(), bank.data(), nullptr);
-}
 
 #endif

@@ -1,5 +1,4 @@
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -10,24 +9,20 @@
 #include "globals.h"
 #include "rta_reference.h"
 #include "rta_support.h"
+#include "testSupport.h"
 
 namespace {
 
 // Sets VERBOSE and TMPDIR for one test and restores them.
 class Settings {
  public:
-  explicit Settings(int verbose, std::string tmp = TMPDIR)
-      : oldVerbose(VERBOSE), oldTmp(TMPDIR) {
-    VERBOSE = verbose;
+  explicit Settings(int level, std::string tmp = TMPDIR) : verbose(level), oldTmp(TMPDIR) {
     TMPDIR = std::move(tmp);
   }
-  ~Settings() {
-    VERBOSE = oldVerbose;
-    TMPDIR = oldTmp;
-  }
+  ~Settings() { TMPDIR = oldTmp; }
 
  private:
-  int oldVerbose;
+  VerboseLevel verbose;
   std::string oldTmp;
 };
 
@@ -44,11 +39,11 @@ struct Outcome {
 template <typename AnalysisType>
 Outcome runAnalysis(AnalysisType& analysis, const Nodeset& ns) {
   Outcome o;
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
+  CapturedStdout capturedOut;
+  CapturedStderr capturedErr;
   o.status = analysis.analyse();
-  o.out = testing::internal::GetCapturedStdout();
-  o.err = testing::internal::GetCapturedStderr();
+  o.out = capturedOut.text();
+  o.err = capturedErr.text();
   o.schedulable = analysis.isSchedulable();
   o.outerLoopIter = analysis.getOuterLoopIter();
   for (longint_t i = 0; i < ns.getSize(); ++i) {
@@ -202,7 +197,7 @@ TEST(ResponseTimeAnalysis, EmptyNodeSetNeedsOnePassOfEach) {
 // bus that charges less lowers the response time, which is reported at every
 // verbosity, one node per pass, and every refreshed entry costs a pass.
 TEST(ResponseTimeAnalysis, FallingResponseTimesWarnAtEveryVerbosity) {
-  const std::vector<TaskSpec> tasks = {
+  const std::vector<NodeSpec> tasks = {
       {.name = "a", .core = 0, .demand = 5, .accesses = {{0, 4}, {1, 2}},
        .transactions = {{0, 1}}, .traces = {"ta", "tb"}},
       {.name = "noc_a", .core = rxCoreId, .demand = 5, .accesses = {{1, 3}},
@@ -251,9 +246,8 @@ TEST(ResponseTimeAnalysis, PassUpdatesInPlace) {
 }
 
 TEST(ResponseTimeAnalysis, ImagesOfEveryOuterIterationGoToTheTemporaryDirectory) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("rta_images_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const ScratchDir scratch;
+  const std::filesystem::path dir = scratch.root();
   {
     Settings settings(4, dir.string());
     TestPlatform platform("PerfectBus", 2, 1, false);
@@ -272,11 +266,8 @@ TEST(ResponseTimeAnalysis, ImagesOfEveryOuterIterationGoToTheTemporaryDirectory)
               std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(first));
     EXPECT_TRUE(std::filesystem::exists(second));
-    std::ifstream image(first);
-    const std::string text((std::istreambuf_iterator<char>(image)), {});
-    EXPECT_NE(text.find("schedulable"), std::string::npos);
+    EXPECT_NE(readFile(first).find("schedulable"), std::string::npos);
   }
-  std::filesystem::remove_all(dir);
 }
 
 TEST(ResponseTimeAnalysis, UnwritableImageWarnsAndTheAnalysisGoesOn) {
@@ -383,9 +374,9 @@ TEST(ResponseTimeAnalysis, InitResetsTheVerdictAndOutOfRangeReadsReportAnError) 
   EXPECT_TRUE(rta.isSchedulable());
   EXPECT_EQ(rta.getOuterLoopIter(), 0);
 
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(rta.getResponseTime(1), ~0UL);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: array access out of bounds! (node 1, ResponseTimeAnalysis::getResponseTime)\n");
 }
 
@@ -399,7 +390,7 @@ struct RandomCase {
   bool oldConfig;
   TestPlatform::Delays delays;
   int verbose;
-  std::vector<TaskSpec> tasks;
+  std::vector<NodeSpec> tasks;
 };
 
 RandomCase randomCase(std::mt19937_64& rng, int mostNodes = 14) {
@@ -419,7 +410,7 @@ RandomCase randomCase(std::mt19937_64& rng, int mostNodes = 14) {
   const int n = pick(0, mostNodes);
   int priority = 0;
   for (int i = 0; i < n; ++i) {
-    TaskSpec t;
+    NodeSpec t;
     t.name = "t" + std::to_string(i);
     const int place = pick(-2, c.cores + 1);
     t.core = place == -2 ? txCoreId : place == -1 ? rxCoreId : std::min(place, c.cores - 1);
@@ -443,9 +434,8 @@ RandomCase randomCase(std::mt19937_64& rng, int mostNodes = 14) {
 }
 
 TEST(ResponseTimeAnalysis, MatchesTheStraightforwardAnalysisOnRandomNodeSets) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("rta_random_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const ScratchDir scratch;
+  const std::filesystem::path dir = scratch.root();
   std::mt19937_64 rng(20240611);
   int failures = 0, cycles = 0;
   for (int run = 0; run < 600 && failures < 5; ++run) {
@@ -475,7 +465,6 @@ TEST(ResponseTimeAnalysis, MatchesTheStraightforwardAnalysisOnRandomNodeSets) {
                       << expected.out << expected.err;
   }
   EXPECT_GT(cycles, 0);
-  std::filesystem::remove_all(dir);
 }
 
 // Larger sets under the monotone buses, where the nodes settle in release

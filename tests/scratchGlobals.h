@@ -1,20 +1,10 @@
 #ifndef TOLLBRIG_TESTS_SCRATCHGLOBALS_H
 #define TOLLBRIG_TESTS_SCRATCHGLOBALS_H
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "globals.h"
 #include "inputFixtures.h"
-
-// The whole content of a file; empty when it cannot be read.
-inline std::string fileText(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 // Points TMPDIR, OUTPUTDIR and the trace directories into a scratch directory
 // for the lifetime of the object: temporary files in "tmp", profiles in

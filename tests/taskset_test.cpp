@@ -6,6 +6,7 @@
 
 #include "Taskset/taskset.h"
 #include "scratchGlobals.h"
+#include "testSupport.h"
 
 namespace {
 
@@ -150,9 +151,9 @@ TEST(Taskset, ReadAccessesAndMemoryUtilisation) {
   EXPECT_EQ(ts.getReadAccesses(0), 18u);
   EXPECT_DOUBLE_EQ(ts.getMemUtil(), 0.5 + 0.25);
 
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(ts.getReadAccesses(1), 0u);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Something is wrong with the trace's bus accesses\n");
 }
 
@@ -170,10 +171,10 @@ TEST(Taskset, PrintWritesTheTaskList) {
   Taskset ts;
   initFourTasks(ts);
   const std::string file = dir.path("four.txt");
-  testing::internal::CaptureStdout();
+  CapturedStdout capturedOut;
   ASSERT_EQ(ts.print(file), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "# FINENAME " + file + "\n");
-  EXPECT_EQ(fileText(file),
+  EXPECT_EQ(capturedOut.text(), "# FINENAME " + file + "\n");
+  EXPECT_EQ(readFile(file),
             "name four\n"
             "size 4\n"
             "priority 1 deadline 100 period 110 assignedTo 0 taskName a nrOfTraces 1\n"
@@ -189,22 +190,22 @@ TEST(Taskset, PrintWritesTheTaskList) {
 
   Taskset none;
   none.init("none", 0);
-  testing::internal::CaptureStdout();
+  CapturedStdout quiet;
   ASSERT_EQ(none.print(file), 0);
-  testing::internal::GetCapturedStdout();
-  EXPECT_EQ(fileText(file), "name none\nsize 0\n\n");
+  quiet.text();
+  EXPECT_EQ(readFile(file), "name none\nsize 0\n\n");
 }
 
 TEST(Taskset, PrintToAnUnwritablePathFails) {
   const ScratchDir dir;
   Taskset ts;
   const std::string file = dir.path("missing/ts.txt");
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
+  CapturedStdout capturedOut;
+  CapturedStderr capturedErr;
   EXPECT_EQ(ts.print(file), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: Could not open taskset file '" + file + "'\n");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "# FINENAME " + file + "\n");
+  EXPECT_EQ(capturedOut.text(), "# FINENAME " + file + "\n");
 }
 
 TEST(Taskset, PrintToStandardOutput) {
@@ -217,9 +218,9 @@ TEST(Taskset, PrintToStandardOutput) {
   ts.setMemDemand(0, 4);
   ts.getUCBVector(0) = {{1, 2}, {}};
   ts.getECBs(0) = {1, 2, 3};
-  testing::internal::CaptureStdout();
+  CapturedStdout capturedOut;
   ts.print();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(capturedOut.text(),
             "Print Taskset c\n"
             "  Task t:\n"
             "    periods 50:\n"

@@ -5,6 +5,7 @@
 
 #include "Platform/core.h"
 #include "globals.h"
+#include "testSupport.h"
 #include "trace.h"
 
 namespace {
@@ -21,7 +22,6 @@ class TraceTest : public ::testing::Test {
   void TearDown() override {
     INPUTDIR.clear();
     TRACEDIR.clear();
-    VERBOSE = 0;
   }
 };
 
@@ -49,10 +49,10 @@ const uint32_t none = 0xffffff;
 
 TEST_F(TraceTest, ParsesFieldsWithTheNoAccessRulesAndDefaults) {
   Trace trace;
-  testing::internal::CaptureStdout();
+  CapturedStdout capturedOut;
   ASSERT_EQ(trace.readTrace("fields"), 0);
   // Only the unknown letter speaks at verbosity 0.
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "PROBLEM\n");
+  EXPECT_EQ(capturedOut.text(), "PROBLEM\n");
   expectEntries(trace, {
                            {0xa0, 3, 1, 0x1f0},  // hex with and without "0x"
                            {0x1f, 5, 0, 0x1f},
@@ -69,12 +69,12 @@ TEST_F(TraceTest, ParsesFieldsWithTheNoAccessRulesAndDefaults) {
 }
 
 TEST_F(TraceTest, FinalNewlineAddsNoEntryAndVerboseReportsTheRead) {
-  VERBOSE = 1;
+  const VerboseLevel verbose(1);
   Trace trace;
-  testing::internal::CaptureStdout();
+  CapturedStdout capturedOut;
   ASSERT_EQ(trace.readTrace("newline"), 0);
   const std::string path = traceDir + "/newline.txt";
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(capturedOut.text(),
             "Read trace file '" + path + "'\nTrace " + path + " of size 2 successfully parsed.\n");
   expectEntries(trace, {{0x10, 1, 1, 0x20}, {0x20, 2, 0, 0x30}});
 }
@@ -83,10 +83,10 @@ TEST_F(TraceTest, MissingFileLeavesTheTraceAsItWas) {
   Trace trace;
   EXPECT_EQ(trace.getSize(), 0);
   ASSERT_EQ(trace.readTrace("newline"), 0);
-  VERBOSE = -1;
-  testing::internal::CaptureStderr();
+  const VerboseLevel silent(-1);
+  CapturedStderr capturedErr;
   EXPECT_EQ(trace.readTrace("absent"), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: Could not open trace file '" + traceDir + "/absent.txt'\n");
   EXPECT_EQ(trace.getName(), traceDir + "/newline.txt");
   expectEntries(trace, {{0x10, 1, 1, 0x20}, {0x20, 2, 0, 0x30}});
@@ -95,9 +95,9 @@ TEST_F(TraceTest, MissingFileLeavesTheTraceAsItWas) {
 TEST_F(TraceTest, UnknownLetterKeepsTheKindOfAnEarlierRead) {
   Trace trace;
   ASSERT_EQ(trace.readTrace("newline"), 0);
-  testing::internal::CaptureStdout();
+  CapturedStdout capturedOut;
   ASSERT_EQ(trace.readTrace("problem"), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "PROBLEM\n");
+  EXPECT_EQ(capturedOut.text(), "PROBLEM\n");
   expectEntries(trace, {{0x10, 1, 1, 0x20}});
 }
 
@@ -109,9 +109,9 @@ TEST_F(TraceTest, ProcessorDemandSumsSignedExecutionTimes) {
   EXPECT_EQ(demand, 0u);
 
   Trace trace;
-  testing::internal::CaptureStdout();
+  CapturedStdout quiet;
   ASSERT_EQ(trace.readTrace("fields"), 0);
-  testing::internal::GetCapturedStdout();
+  quiet.text();
   EXPECT_EQ(core.computeProcDemand(trace, demand), 0);
   EXPECT_EQ(demand, 3u + 5 + 2 + 4 + 6 + 7 - 1 + 8);
 }

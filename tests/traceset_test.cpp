@@ -12,6 +12,7 @@
 #include "documentCache.h"
 #include "inputFixtures.h"
 #include "nodeset.h"
+#include "testSupport.h"
 
 namespace {
 
@@ -87,12 +88,12 @@ TEST_F(TracesetTest, FaultyProfilesEndInOneLineNamingTheFile) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.trace);
     Profile read{1, 2, 3, {}, {}, {}, {}};
-    testing::internal::CaptureStderr();
+    CapturedStderr capturedErr;
     EXPECT_EQ(
         traces.readTraceParameter("P", c.trace, read.procDemand, read.memDemand, read.writeAccesses,
                                   read.UCBData, read.ECBData, read.UCBInstr, read.ECBInstr),
         1);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(capturedErr.text(),
               withPath(c.expected, profilesDir + "/P/" + c.trace + ".yaml"));
     EXPECT_EQ(read, (Profile{1, 2, 3, {}, {}, {}, {}}));
   }
@@ -156,9 +157,9 @@ TEST_F(TracesetTest, NodeSetWithoutNameAtPositionZeroIsLeftAlone) {
 
 TEST_F(TracesetTest, MissingThirdTraceFailsAfterTheFirstTwo) {
   Nodeset ns = makeNodeset({{"n", {"t1", "t2", "t3"}, 2, false}});
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(traces.setNodesetParameter(proc, ns), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "  Trace file for trace 't3' not found.\n");
+  EXPECT_EQ(capturedErr.text(), "  Trace file for trace 't3' not found.\n");
   EXPECT_EQ(ns.getProcDemand(0), 100u);
   EXPECT_EQ(ns.getMemDemand(0), 30u);
   EXPECT_EQ(ns.getMemDemandPerBank(0, 2), 40u);
@@ -167,9 +168,9 @@ TEST_F(TracesetTest, MissingThirdTraceFailsAfterTheFirstTwo) {
 
 TEST_F(TracesetTest, MalformedProfileFailsTheNodeSet) {
   Nodeset ns = makeNodeset({{"n", {"malformed"}, 0, false}});
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(traces.setNodesetParameter(proc, ns), 1);
-  EXPECT_NE(testing::internal::GetCapturedStderr().find("malformed.yaml"), std::string::npos);
+  EXPECT_NE(capturedErr.text().find("malformed.yaml"), std::string::npos);
 }
 
 // Profiles are read once per run; what a later node set gets must be what a
@@ -207,9 +208,9 @@ TEST_F(TracesetTest, AProfileThatCouldNotBeReadIsReadAgainLater) {
   ScratchDir dir;
   OUTPUTDIR = dir.path("profiles");
   Nodeset ns = makeNodeset({{"n", {"late"}, 0, false}});
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(traces.setNodesetParameter(proc, ns), 1);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "  Trace file for trace 'late' not found.\n");
+  EXPECT_EQ(capturedErr.text(), "  Trace file for trace 'late' not found.\n");
   dir.write("profiles/P/late.dat", "procDemand 6\nmemDemand 2\n");
   Nodeset again = makeNodeset({{"n", {"late"}, 0, false}});
   ASSERT_EQ(traces.setNodesetParameter(proc, again), 0);
@@ -240,9 +241,9 @@ TEST_F(TracesetTest, BaseWCETAddsMemoryDelaysToTheTextProfile) {
   wcet = 50;
   EXPECT_EQ(traces.getBaseWCET("P", "scalars", 3, wcet, proc), 0);
   EXPECT_EQ(wcet, 50u);
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(traces.getBaseWCET("P", "t2", 3, wcet, proc), 1);  // only the ".dat" form counts
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "  Trace file for trace '" + profilesDir + "/P/t2.dat' not found.\n");
   EXPECT_EQ(wcet, 50u);
 }
@@ -251,12 +252,12 @@ TEST_F(TracesetTest, TraceListGivesDistinctNamesAndClearsEmpty) {
   ScratchDir dir;
   const std::string list = dir.write("list.txt", "a b\na\n");
   EXPECT_TRUE(traces.isEmpty());
-  const int savedVerbose = VERBOSE;
-  VERBOSE = 2;
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(traces.readTraceFile(list), 0);
-  VERBOSE = savedVerbose;
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  CapturedStdout capturedOut;
+  {
+    const VerboseLevel verbose(2);
+    EXPECT_EQ(traces.readTraceFile(list), 0);
+  }
+  EXPECT_EQ(capturedOut.text(),
             "Read traceset file '" + list +
                 "'\nTrace a successfully added.\nTrace b successfully added.\nTrace a successfully "
                 "added.\n");
@@ -271,10 +272,10 @@ TEST_F(TracesetTest, TraceListGivesDistinctNamesAndClearsEmpty) {
 
 TEST_F(TracesetTest, TraceListEdgeCases) {
   ScratchDir dir;
-  testing::internal::CaptureStderr();
+  CapturedStderr capturedErr;
   EXPECT_EQ(traces.readTraceFile(dir.path("none.txt")), 1);
   EXPECT_EQ(traces.getRandomTrace(), "");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+  EXPECT_EQ(capturedErr.text(),
             "Error: Could not open trace file '" + dir.path("none.txt") +
                 "'\n  Could not provide random trace, trace file is empty.\n");
   EXPECT_TRUE(traces.isEmpty());

@@ -1,16 +1,20 @@
 // Architecture files in either layout, as the analysis steps assemble a platform.
+#include <string>
+#include <vector>
+
 #include "Platform/processor.h"
 #include "config.h"
-#include "configTestAccess.h"
 #include "documentCache.h"
 #include "fuzzSupport.h"
+#include "optionWords.h"
 
 namespace {
 
 void assemble(const std::string& path, bool perfectBus) {
   Config config;
-  ConfigTestAccess::archFile(config, 0) = path;
-  ConfigTestAccess::perfectBus(config) = perfectBus;
+  std::vector<std::string> words = {"-arch", path};
+  if (perfectBus) words.push_back("-perfectBus");
+  parseOptionWords(config, words);
   Processor proc;
   if (config.initProc(proc, 0) == 0) config.destroyProc(proc, 0);
 }

@@ -3,14 +3,16 @@
 // demands from the profile of trace "work", under the options that change how
 // the file is read.
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "Platform/processor.h"
 #include "config.h"
-#include "configTestAccess.h"
 #include "documentCache.h"
 #include "fuzzSupport.h"
 #include "globals.h"
 #include "nodeset.h"
+#include "optionWords.h"
 #include "platformGuard.h"
 #include "traceset.h"
 
@@ -31,10 +33,11 @@ constexpr ReadOptions optionSets[] = {
 
 void read(const std::string& path, const ReadOptions& options) {
   Config config;
-  ConfigTestAccess::setTaskset(config, path);
-  ConfigTestAccess::cw(config) = options.cw;
-  ConfigTestAccess::singleBank(config) = options.singleBank;
-  ConfigTestAccess::virtualDeps(config) = options.virtualDeps;
+  std::vector<std::string> words = {"-ts", path};
+  if (options.cw) words.push_back("-cw");
+  if (options.singleBank) words.push_back("-sb");
+  if (options.virtualDeps) words.push_back("-virtualDeps");
+  parseOptionWords(config, words);
   Processor proc;
   std::optional<PlatformGuard> platform;
   if (config.initProc(proc, 0) == 0) platform.emplace(config, proc, 0);
