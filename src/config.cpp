@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <sstream>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -40,6 +41,9 @@ namespace {
 
 // Words of an option file beyond this count are dropped.
 const std::size_t maxOptionFileWords = 100;
+// Only this many bytes of an option file are read, so a device or an endless
+// pipe cannot fill the memory.
+const std::size_t maxOptionFileBytes = 1 << 20;
 
 int toInt(const char* word) { return static_cast<int>(std::strtol(word, nullptr, 10)); }
 
@@ -90,6 +94,11 @@ struct FileId {
   bool operator==(const FileId&) const = default;
 };
 
+bool isDirectory(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
 bool identify(const std::string& path, FileId& id) {
   struct stat status {};
   if (stat(path.c_str(), &status) != 0) {
@@ -118,6 +127,20 @@ bool isBeingRead(const FileId& id) {
     }
   }
   return false;
+}
+
+// The words of an option file's first maxOptionFileBytes, at most maxOptionFileWords.
+std::vector<std::string> readOptionWords(std::istream& in) {
+  std::string text(maxOptionFileBytes, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  std::istringstream words(text);
+  std::vector<std::string> fileWords;
+  std::string word;
+  while (fileWords.size() < maxOptionFileWords && words >> word) {
+    fileWords.push_back(word);
+  }
+  return fileWords;
 }
 
 void printOpenFailure(const std::string& file) {
@@ -209,7 +232,16 @@ int Config::parseConfig(int first, int end, char** words) {
       {"-weighted", nullptr, setFlag(&Config::weighted)},
       {"-seed", "No number of random seed provided.", storeInt(&Config::seed)},
       {"-tasksPerCore", "No number of tasks per core provided.", storeInt(&Config::tasksPerCore)},
-      {"-nrOfCores", "No number of cores provided.", storeInt(&Config::nrOfCores)},
+      {"-nrOfCores", "No number of cores provided.",
+       [](Config& config, const char* value) {
+         try {
+           config.nrOfCores = checkedCoreCount("-nrOfCores", toInt(value));
+           return 0;
+         } catch (const InvalidValue& invalid) {
+           reportInvalid(invalid);
+           return 1;
+         }
+       }},
       {"-memDelay", "No main memory latency provided.", storeInt(&Config::memDelay)},
       {"-accDelay", "No access interference delay provided.", storeInt(&Config::accDelay)},
       {"-burstDelay", "No burst interference delay provided.", storeInt(&Config::burstDelay)},
@@ -301,8 +333,10 @@ int Config::parseConfig(int first, int end, char** words) {
 }
 
 int Config::readConfig(std::string file) {
-  std::ifstream in(file);
-  if (!in) {
+  // A directory opens as a stream that reads nothing.
+  std::ifstream in;
+  if (!isDirectory(file)) in.open(file);
+  if (!in.is_open()) {
     printOpenFailure(file);
     return 1;
   }
@@ -313,11 +347,7 @@ int Config::readConfig(std::string file) {
     return 1;
   }
 
-  std::vector<std::string> fileWords;
-  std::string word;
-  while (fileWords.size() < maxOptionFileWords && in >> word) {
-    fileWords.push_back(word);
-  }
+  std::vector<std::string> fileWords = readOptionWords(in);
   in.close();
 
   std::vector<char*> wordPointers;
@@ -549,7 +579,7 @@ NodesetHeader readNodesetHeader(const std::string& path) {
   }
   if (!doc->IsMap()) throw InputError("the document is not a map");
   NodesetHeader header;
-  header.numOfCores = requiredValue<int>(*doc, KEYS::nbcores);
+  header.numOfCores = checkedCoreCount(KEYS::nbcores, requiredValue<int>(*doc, KEYS::nbcores));
   const YAML::Node test = (*doc)[KEYS::schedTest];
   header.periodAnalysis = test.IsDefined() && test.size() > 0;
   return header;
@@ -558,7 +588,7 @@ NodesetHeader readNodesetHeader(const std::string& path) {
 // Negative delays and core counts would wrap in the unsigned cycle arithmetic.
 bool refuseNegative(const std::string& key, int value) {
   if (value >= 0) return false;
-  std::cerr << "Error: invalid value for '" << key << "': " << value << std::endl;
+  reportInvalid(InvalidValue(key, value));
   return true;
 }
 
@@ -597,6 +627,10 @@ int Config::initProc(Processor& proc, int i) {
     NodesetHeader header;
     try {
       header = readNodesetHeader(tasksetFileName);
+    } catch (const InvalidValue& invalid) {
+      reportInvalid(invalid);
+      discardPlatformObjects(proc);
+      return 1;
     } catch (const std::runtime_error& e) {
       // InputError and every error of the YAML library.
       std::cerr << "Error: invalid node-set file '" << tasksetFileName << "': " << e.what()
@@ -637,7 +671,7 @@ int Config::readProc(Processor& proc, int i) {
     objects.core = std::make_unique<Core>(&proc);
     ProcessorValues values;
     values.name = tokens.labelledWord("the processor name");
-    values.cores = tokens.labelledNumber("the number of cores");
+    values.cores = checkedCoreCount(ARCHKEYS::cores, tokens.labelledNumber("the number of cores"));
     busName = tokens.labelledWord("the bus model name");
     objects.bus = chooseBus(busName, perfectBus, proc);
     if (tokens.word("the first memory description") == ARCHKEYS::memUnif) {
@@ -654,6 +688,9 @@ int Config::readProc(Processor& proc, int i) {
     values.burstDelay = tokens.labelledNumber(ARCHKEYS::burstDelay);
     handOver(proc, objects, values, nullptr);
     return 0;
+  } catch (const InvalidValue& invalid) {
+    reportInvalid(invalid);
+    return 1;
   } catch (const std::runtime_error& e) {
     // InputError and every error of the YAML library.
     std::cerr << "Error: invalid processor definition '" << path << "': " << e.what() << std::endl;
@@ -670,7 +707,7 @@ int Config::readYAMLProc(Processor& proc, int i) {
   objects.core = std::make_unique<Core>(&proc);
   ProcessorValues values;
   values.name = requiredValue<std::string>(arch, ARCHKEYS::name);
-  values.cores = requiredValue<int>(arch, ARCHKEYS::cores);
+  values.cores = checkedCoreCount(ARCHKEYS::cores, requiredValue<int>(arch, ARCHKEYS::cores));
   values.memDelay = requiredValue<int>(arch, ARCHKEYS::memDelay);
   values.accDelay = requiredValue<int>(arch, ARCHKEYS::accDelay);
   values.burstDelay = requiredValue<int>(arch, ARCHKEYS::burstDelay);
@@ -728,6 +765,15 @@ std::string nodesetName(const std::string& path) {
   const std::string stem = path.substr(0, path.rfind('.'));
   const std::size_t slash = stem.rfind('/');
   return slash == std::string::npos ? stem : stem.substr(slash + 1);
+}
+
+// The value under key of an element's properties; a missing key is reported at
+// the element's name, as "Missing <key> in <element>".
+YAML::Node requiredProperty(const YAML::Node& properties, const std::string& key,
+                            const YAML::Mark& mark, const std::string& element) {
+  const YAML::Node value = properties[key];
+  if (!value.IsDefined()) report(mark, "Missing " + key + " in " + element);
+  return value;
 }
 
 // A section of elements; absent or null counts as empty.
@@ -910,20 +956,18 @@ class DefaultLayoutReader {
       const YAML::Node& properties = node.second;
       const int i = cw ? 2 * k : k;
       elements.names[i] = m;
-      const YAML::Node core = properties[KEYS::core];
-      if (!core.IsDefined()) report(node.first.Mark(), "Missing assignedTo in node " + m);
-      elements.assignedTo[i] = core.as<int>();
+      const YAML::Mark mark = node.first.Mark();
+      const std::string where = "node " + m;
+      elements.assignedTo[i] = requiredProperty(properties, KEYS::core, mark, where).as<int>();
       elements.bank[i] = bankOf(elements.assignedTo[i]);
       for (const YAML::Node& dep : listProperty(properties, KEYS::deps, m))
         elements.deps[i].push_back(resolve(dep, true, m));
-      const YAML::Node trace = properties[KEYS::trace];
-      if (!trace.IsDefined()) report(node.first.Mark(), "Missing traceName in node " + m);
-      elements.traces[i].push_back(trace.as<std::string>());
+      elements.traces[i].push_back(
+          requiredProperty(properties, KEYS::trace, mark, where).as<std::string>());
       elements.deadline[i] = nodeDeadline(deadline, properties);
       elements.priority[i] = priorityOf(properties);
-      const YAML::Node release = properties[KEYS::release];
-      if (!release.IsDefined()) report(node.first.Mark(), "Missing release in node " + m);
-      elements.releaseDate[i] = release.as<longint_t>();
+      elements.releaseDate[i] =
+          requiredProperty(properties, KEYS::release, mark, where).as<longint_t>();
       elements.globalID[i] = i;
       if (cw) addWritePhase(i, m);
       ++k;
@@ -956,14 +1000,15 @@ class DefaultLayoutReader {
       // Each entry of "deps" stands for the element just before; its names are not read.
       const std::size_t count = listProperty(properties, KEYS::deps, m).size();
       if (i > 0) elements.deps[i].assign(count, static_cast<longint_t>(i - 1));
-      const YAML::Node trace = properties[KEYS::trace];
-      if (!trace.IsDefined()) report(element.first.Mark(), "Missing traceName in " + m);
-      elements.traces[i].push_back(trace.as<std::string>());
-      elements.deadline[i] = deadline != 0 ? deadline : properties[KEYS::deadline].as<longint_t>();
+      const YAML::Mark mark = element.first.Mark();
+      elements.traces[i].push_back(
+          requiredProperty(properties, KEYS::trace, mark, m).as<std::string>());
+      elements.deadline[i] =
+          deadline != 0 ? deadline
+                        : requiredProperty(properties, KEYS::deadline, mark, m).as<longint_t>();
       isEmpty[i] = true;
-      const YAML::Node release = properties[KEYS::release];
-      if (!release.IsDefined()) report(element.first.Mark(), "Missing release in " + m);
-      elements.releaseDate[i] = release.as<longint_t>();
+      elements.releaseDate[i] =
+          requiredProperty(properties, KEYS::release, mark, m).as<longint_t>();
       elements.globalID[i] = i;
       ++i;
     }
@@ -1068,9 +1113,11 @@ class GraphLayoutReader {
     for (const auto& node : nodes) {
       const YAML::Node& properties = node.second;
       elements.names[i] = node.first.as<std::string>();
+      const YAML::Mark mark = node.first.Mark();
+      const std::string where = "node " + elements.names[i];
       const YAML::Node trace = properties[KEYS::trace];
       if (trace.IsDefined()) elements.traces[i].push_back(trace.as<std::string>());
-      elements.assignedTo[i] = properties[KEYS::core].as<int>();
+      elements.assignedTo[i] = requiredProperty(properties, KEYS::core, mark, where).as<int>();
       const int bank = singleBank ? 0 : elements.assignedTo[i];
       elements.bank[i] = bank;
       procDemand[i] = optionalCount(properties, KEYS::wcet);
@@ -1081,17 +1128,20 @@ class GraphLayoutReader {
       elements.deadline[i] = nodeDeadline(deadline, properties);
       elements.period[i] = elements.deadline[i];
       elements.priority[i] = priorityOf(properties);
-      elements.releaseDate[i] = properties[KEYS::release].as<longint_t>();
+      elements.releaseDate[i] =
+          requiredProperty(properties, KEYS::release, mark, where).as<longint_t>();
       elements.globalID[i] = i;
       ++i;
     }
 
     for (const auto& edge : edges) {
       const std::string edgeName = edge.first.as<std::string>();
-      const int s = endpoint(edge.second, KEYS::src, edgeName);
-      const int d = endpoint(edge.second, KEYS::dest, edgeName);
+      const YAML::Mark mark = edge.first.Mark();
+      const int s = endpoint(edge.second, KEYS::src, mark, edgeName);
+      const int d = endpoint(edge.second, KEYS::dest, mark, edgeName);
       elements.deps[d].push_back(s);
-      const longint_t volume = edge.second[KEYS::comm].as<longint_t>();
+      const longint_t volume =
+          requiredProperty(edge.second, KEYS::comm, mark, "edge " + edgeName).as<longint_t>();
       // The source is charged with the edge's volume at the destination's bank.
       addToBank(memDemandPerBank[s], elements.bank[d], volume);
       addToBank(transactionsPerBank[s], elements.bank[d], volume);
@@ -1109,9 +1159,9 @@ class GraphLayoutReader {
   }
 
  private:
-  int endpoint(const YAML::Node& properties, const std::string& key,
+  int endpoint(const YAML::Node& properties, const std::string& key, const YAML::Mark& mark,
                const std::string& edgeName) const {
-    const YAML::Node value = properties[key];
+    const YAML::Node value = requiredProperty(properties, key, mark, "edge " + edgeName);
     const std::string node = value.as<std::string>();
     const auto found = index.find(node);
     if (found == index.end())

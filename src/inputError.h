@@ -15,6 +15,22 @@ class InputError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A value outside the range the programs accept; "Error: " followed by its
+// text is the whole report.
+class InvalidValue : public InputError {
+ public:
+  InvalidValue(const std::string& key, int value);
+};
+
+// Prints the report of an invalid value on standard error.
+void reportInvalid(const InvalidValue& invalid);
+
+// Larger core counts are refused: a processor creates every core up front.
+constexpr int maxCoreCount = 65536;
+
+// value, or InvalidValue naming key when it is above maxCoreCount.
+int checkedCoreCount(const std::string& key, int value);
+
 // " (line L, column C)" for a known position, empty otherwise.
 std::string describePosition(const YAML::Mark& mark);
 

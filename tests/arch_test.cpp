@@ -265,6 +265,9 @@ TEST_F(ArchTest, EveryFaultOfAnArchitectureFileEndsInOneLineNamingIt) {
        fail + "yaml-cpp: error at line 2, column 6: end of sequence flow not found\n"},
       {"missing key", "name: P\nmemDelay: 1\n", fail + "missing key 'Cores'\n"},
       {"wrong type", "name: P\nCores: four\n", fail + "'Cores' is not an int (line 2, column 8)\n"},
+      {"too many cores", "name: P\nCores: 2000000000\n",
+       "Error: invalid value for 'Cores': 2000000000\n"},
+      {"text too many cores", "name P\ncores 65537\n", "Error: invalid value for 'Cores': 65537\n"},
       {"name not a string", "name: [a]\n", fail + "'name' is not a string (line 1, column 7)\n"},
       {"unknown bus", yaml + "Bus: BusXY\n" + unified,
        unknownBusLines + fail + "unknown bus model 'BusXY'\n"},
@@ -340,6 +343,7 @@ TEST_F(ArchTest, FaultsAfterAssemblyReleaseThePlatformObjects) {
       {"numOfCores not an int", "numOfCores: many\n",
        "Error: invalid node-set file '{path}': 'numOfCores' is not an int (line 1, column 13)\n"},
       {"negative numOfCores", "numOfCores: -2\n", "Error: invalid value for 'numOfCores': -2\n"},
+      {"too many cores", "numOfCores: 65537\n", "Error: invalid value for 'numOfCores': 65537\n"},
   };
   ScratchDir dir;
   int k = 0;

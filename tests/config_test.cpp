@@ -250,6 +250,8 @@ TEST_F(ConfigFixture, OptionFiles) {
       {{"-def", "words150.def"}, {{"cw", "true"}}, "", "No output file given.\n", 0},
       {{"-def", "long_word.def"}, {{"outFile", longPath}}, "", "", 0},
       {{"-def", "nonexistent.def", "-cw"}, {}, "", "Error: Could not open config file 'nonexistent.def'\n", 1},
+      // A directory opens on Linux but is no option file.
+      {{"-def", ".", "-cw"}, {}, "", "Error: Could not open config file '.'\n", 1},
       {{"-def", "outer_missing.def", "-cw"}, {{"singleBank", "true"}, {"cw", "true"}}, "",
        "Error: Could not open config file 'nonexistent.def'\n", 0},
       // "./self.def" and "self.def" are one file.
@@ -264,6 +266,43 @@ TEST_F(ConfigFixture, OptionFiles) {
   for (const ParseCase& c : cases) {
     check(c);
   }
+}
+
+TEST_F(ConfigFixture, OnlyTheFirstMebibyteOfAnOptionFileIsRead) {
+  const std::size_t mebibyte = 1 << 20;
+  const std::filesystem::path file =
+      std::filesystem::path(testing::TempDir()) / ("big_" + std::to_string(getpid()) + ".def");
+  const struct {
+    const char* label;
+    std::string content;
+    Fields changes;
+    std::string err;
+  } cases[] = {
+      {"word after the limit", "-cw" + std::string(mebibyte, ' ') + "-csv", {{"cw", "true"}}, ""},
+      {"word cut at the limit", "-o" + std::string(mebibyte - 5, ' ') + "out.yaml",
+       {{"outFile", "out"}}, ""},
+      {"one endless word", std::string(mebibyte + 10, 'x'), {},
+       "Unknown command-line parameter \"" + std::string(mebibyte, 'x') + "\"\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::ofstream(file) << c.content;
+    check({{"-def", file.string()}, c.changes, "", c.err, 0});
+  }
+  std::filesystem::remove(file);
+  // Its one word of NUL characters reads as the empty word.
+  check({{"-def", "/dev/zero", "-cw"}, {{"cw", "true"}}, "", "Unknown command-line parameter \"\"\n",
+         0});
+}
+
+TEST_F(ConfigFixture, OptionFileMayBeAPipe) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  const std::string words = "-cw -seed 7\n";
+  ASSERT_EQ(write(ends[1], words.data(), words.size()), static_cast<ssize_t>(words.size()));
+  close(ends[1]);
+  check({{"-def", "/dev/fd/" + std::to_string(ends[0])}, {{"cw", "true"}, {"seed", "7"}}, "", "", 0});
+  close(ends[0]);
 }
 
 TEST_F(ConfigFixture, ReadConfigResult) {

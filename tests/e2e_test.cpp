@@ -578,7 +578,7 @@ TEST(BothPrograms, ReportFaultyInputAndFail) {
       {"node without traceName", "missingTraceName", "fast", "",
        red("yaml-cpp: error at line 4, column 3: Missing traceName in node a") + tasksetFailed},
       {"Rx element without deadline", "missingRxDeadline", "fast", "",
-       red("invalid node; first invalid key: \"deadline\"") + tasksetFailed},
+       red("yaml-cpp: error at line 6, column 3: Missing deadline in in") + tasksetFailed},
       {"unknown predecessor", "unknownDep", "fast", "",
        red("yaml-cpp: error at line 4, column 72: Unknown element ghost in node a") +
            tasksetFailed},
@@ -615,6 +615,57 @@ TEST(BothPrograms, ReportFaultyInputAndFail) {
       EXPECT_EQ(run.err, expand(c.err, ""));
       EXPECT_EQ(run.status, 1);
       EXPECT_FALSE(std::filesystem::exists(scratch.path("out.yaml")));
+    }
+  }
+}
+
+TEST(BothPrograms, RefuseCoreCountsAboveTheLimit) {
+  const std::string processorFailed = "Error: initialization of processor failed.\n" + failed;
+  const std::string abort = "Error while reading command line arguments, abort execution.\n\n";
+  const std::string yamlArch = readFile(data + "/arch/fast.yaml");  // "Cores: 2"
+  const std::string textArch =
+      "name fast\ncores {n}\nbus PerfectBus\nMemoryUnified PerfectMemory 0 0 0\n"
+      "memDelay 10\naccDelay 4\nburstDelay 16\n";
+  const std::string pair = readFile(data + "/nodesets/pair.yaml");  // "numOfCores: 2"
+  const auto cores = [&](const char* n) {
+    return fill(yamlArch, {{"Cores: 2", "Cores: " + std::string(n)}});
+  };
+  const auto text = [&](const char* n) { return fill(textArch, {{"{n}", n}}); };
+  const auto header = [&](const char* n) {
+    return fill(pair, {{"numOfCores: 2", "numOfCores: " + std::string(n)}});
+  };
+  const struct {
+    const char* name;
+    std::string arch;
+    std::string nodeset;
+    std::string options;
+    std::string err;  // empty: the run succeeds
+  } cases[] = {
+      {"Cores at the limit", cores("65536"), pair, "", ""},
+      {"Cores above", cores("65537"), pair, "",
+       "Error: invalid value for 'Cores': 65537\n" + processorFailed},
+      {"text layout count at the limit", text("65536"), pair, "", ""},
+      {"text layout count above", text("65537"), pair, "",
+       "Error: invalid value for 'Cores': 65537\n" + processorFailed},
+      {"numOfCores at the limit", yamlArch, header("65536"), "", ""},
+      {"numOfCores above", yamlArch, header("65537"), "",
+       "Error: invalid value for 'numOfCores': 65537\n" + processorFailed},
+      {"-nrOfCores at the limit", yamlArch, pair, "-nrOfCores 65536", ""},
+      {"-nrOfCores above", yamlArch, pair, "-nrOfCores 65537",
+       "Error: invalid value for '-nrOfCores': 65537\n" + abort},
+  };
+  for (const char* program : {TOLLBRIG_BIN, MARROWICK_BIN}) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(program) + ": " + c.name);
+      const ScratchDir scratch;
+      const std::string words = "-silent " + c.options + " -ts " +
+                                scratch.write("pair.yaml", c.nodeset) + " -arch " +
+                                scratch.write("arch.yaml", c.arch) + " -profiles " + data +
+                                "/profiles -o " + scratch.path("out.yaml");
+      const ProgramRun run = runProgram(program, words);
+      EXPECT_EQ(run.err, c.err);
+      EXPECT_EQ(run.status, c.err.empty() ? 0 : 1);
+      EXPECT_EQ(std::filesystem::exists(scratch.path("out.yaml")), c.err.empty());
     }
   }
 }
