@@ -515,10 +515,11 @@ int Nodeset::exportCSV(std::string outFile, std::string name, std::string bench,
               std::to_string(node.deadline) + "\n";
     makespan = std::max(makespan, node.releaseDate + node.responseTime);
   }
-  const bool detailWritten = writeOutputFile(detailPath, detail) == 0;
+  const bool detailWritten = writeBesideResult(detailPath, outFile, detail) == 0;
   const bool summaryWritten =
-      writeOutputFile(summaryPath,
-                      SummaryTable::header + SummaryTable::row(bench, banks, test, makespan)) == 0;
+      writeBesideResult(summaryPath, outFile,
+                        SummaryTable::header + SummaryTable::row(bench, banks, test, makespan)) ==
+      0;
   if (summaryWritten) std::cout << "CSV file generated in " << summaryPath << std::endl;
   if (detailWritten) std::cout << "CSV file generated in " << detailPath << std::endl;
   return detailWritten && summaryWritten ? 0 : 1;
