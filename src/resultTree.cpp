@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "yamlText.h"
 
 namespace {
 
@@ -256,6 +257,9 @@ void ResultTree::emit(YAML::EventHandler& handler) const {
 }
 
 std::string ResultTree::text() const {
+  YamlText direct;
+  emit(direct);
+  if (direct.complete()) return direct.text();
   YAML::Emitter out;
   EmitterEvents handler(out);
   emit(handler);
