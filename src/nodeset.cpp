@@ -339,8 +339,9 @@ std::runtime_error shapeError(const std::string& baseFile, const std::string& wh
 // copies made for the document.
 class ResultSection {
  public:
-  ResultSection(ResultMap& root, const std::string& key, const std::string& baseFile, int& copies)
-      : key(key), baseFile(baseFile), copies(copies) {
+  ResultSection(ResultMap& root, const std::string& sectionKey, const std::string& base,
+                int& copyCount)
+      : key(sectionKey), baseFile(base), copies(copyCount) {
     ResultTree::Value* value = root.find(key);
     const auto* read = value ? std::get_if<ResultTree::Read>(value) : nullptr;
     if (read && read->node().IsMap()) {

@@ -59,7 +59,7 @@ class Places {
 // the first time and as alias after.
 class Walk {
  public:
-  Walk(Places* places, YAML::EventHandler* handler) : places(places), handler(handler) {}
+  Walk(Places* counted, YAML::EventHandler* events) : places(counted), handler(events) {}
 
   void value(const Value& v) {
     std::visit([this](const auto& item) { visit(item); }, v);
@@ -87,7 +87,7 @@ class Walk {
     }
     if (handler) handler->OnMapEnd();
   }
-  void visit(const ResultTree::Read& read) { node(read.node(), read.copy); }
+  void visit(const ResultTree::Read& read) { node(read.node(), read.copy()); }
 
   void node(const YAML::Node& n, int copy) {
     YAML::anchor_t anchor = YAML::NullAnchor;
@@ -137,7 +137,7 @@ class Walk {
 // YAML::Dump gives it for the same nodes.
 class EmitterEvents : public YAML::EventHandler {
  public:
-  explicit EmitterEvents(YAML::Emitter& out) : out(out) {}
+  explicit EmitterEvents(YAML::Emitter& emitter) : out(emitter) {}
 
   void OnDocumentStart(const YAML::Mark&) override {}
   void OnDocumentEnd() override {}
@@ -214,7 +214,7 @@ ResultTree::MapPtr ResultTree::Map::of(const Read& read) {
   map->tag = read.node().Tag();
   map->style = read.node().Style();
   for (const auto& pair : read.node())
-    map->pairs.push_back({Read{pair.first, read.copy}, Read{pair.second, read.copy}});
+    map->pairs.push_back({Read{pair.first, read.copy()}, Read{pair.second, read.copy()}});
   return map;
 }
 
@@ -230,12 +230,12 @@ ResultTree::Value& ResultTree::Map::set(const std::string& key, Value value) {
 }
 
 void ResultTree::Map::setText(const std::string& key, std::string text) {
-  std::string tag;
+  std::string oldTag;
   if (const Value* old = find(key)) {
-    if (const auto* read = std::get_if<Read>(old)) tag = read->node().Tag();
-    if (const auto* set = std::get_if<Text>(old)) tag = set->tag;
+    if (const auto* read = std::get_if<Read>(old)) oldTag = read->node().Tag();
+    if (const auto* set = std::get_if<Text>(old)) oldTag = set->tag;
   }
-  this->set(key, Text{std::move(text), std::move(tag)});
+  this->set(key, Text{std::move(text), std::move(oldTag)});
 }
 
 void ResultTree::Map::remove(const std::string& key) {
@@ -246,7 +246,7 @@ void ResultTree::Map::remove(const std::string& key) {
     }
 }
 
-ResultTree::ResultTree(Value root, bool sharesNodes) : top(std::move(root)), sharesNodes(sharesNodes) {}
+ResultTree::ResultTree(Value root, bool mayShare) : top(std::move(root)), sharesNodes(mayShare) {}
 
 void ResultTree::emit(YAML::EventHandler& handler) const {
   Places places;

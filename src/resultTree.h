@@ -22,23 +22,24 @@ class ResultTree {
 
   // A subtree read elsewhere. Subtrees of different copy numbers are independent
   // copies: a node they both hold counts as two nodes.
-  struct Read {
-    Read(const YAML::Node& node, int copy = 0) : held(node), copy(copy) {}
+  class Read {
+   public:
+    Read(const YAML::Node& node, int copy = 0) : held(node), copyNumber(copy) {}
     Read(const Read&) = default;
     // Rebinds the handle: YAML::Node's own assignment would change the node read.
     Read& operator=(const Read& other) {
       held.emplace(*other.held);
-      copy = other.copy;
+      copyNumber = other.copyNumber;
       return *this;
     }
     const YAML::Node& node() const { return *held; }
+    int copy() const { return copyNumber; }
 
    private:
     std::optional<YAML::Node> held;
-
-   public:
-    int copy;
+    int copyNumber;
   };
+
   // A scalar; tag is that of the value it replaces, so a tagged value keeps its tag.
   struct Text {
     std::string text;
