@@ -19,8 +19,9 @@ class DocumentCache {
  public:
   // The cached document itself, for reading only.
   static const YAML::Node& view(const std::string& path);
-  // An independent deep copy that the caller may change.
-  static YAML::Node copy(const std::string& path);
+  // False when the file holds no anchor, so that no node of the document
+  // is reached from two places.
+  static bool sharesNodes(const std::string& path);
   // What build(document) makes of the document at path, kept with the
   // document: build runs on the first request for this path and variant only.
   // A variant names one kind of value T and the options it was built with.
@@ -38,7 +39,13 @@ class DocumentCache {
  private:
   using DerivedKey = std::pair<std::string, std::string>;
 
-  static std::map<std::string, YAML::Node>& documents();
+  struct Document {
+    YAML::Node root;
+    bool sharesNodes;
+  };
+
+  static const Document& document(const std::string& path);
+  static std::map<std::string, Document>& documents();
   static std::map<DerivedKey, std::shared_ptr<const void>>& derivedValues();
 };
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <iostream>
-#include <optional>
 #include <stdexcept>
 #include <tuple>
 #include <unordered_map>
@@ -13,6 +12,7 @@
 #include "Platform/processor.h"
 #include "documentCache.h"
 #include "outputPath.h"
+#include "resultTree.h"
 #include "summaryTable.h"
 
 namespace {
@@ -326,52 +326,92 @@ void Nodeset::printPerCore() const {
 }
 
 namespace {
+using ResultMap = ResultTree::Map;
+
+std::runtime_error shapeError(const std::string& baseFile, const std::string& what) {
+  return std::runtime_error("Error: Unexpected content in base file '" + baseFile + "': " + what);
+}
+
 // One section of the result document with its entries indexed by task name,
-// so that each node finds its entry without a scan of the section.
+// so that each node finds its entry without a scan of the section. An entry
+// that the result changes is an independent copy of the entry read, so that
+// nothing written lands in a place that shares its nodes; copies counts the
+// copies made for the document.
 class ResultSection {
  public:
-  ResultSection(YAML::Node root, const std::string& key, const std::string& baseFile)
-      : key(key), baseFile(baseFile), map(root[key]) {
-    if (!map.IsDefined() || map.IsNull()) {
-      map = YAML::Node(YAML::NodeType::Map);
+  ResultSection(ResultMap& root, const std::string& sectionKey, const std::string& base,
+                int& copyCount)
+      : key(sectionKey), baseFile(base), copies(copyCount) {
+    ResultTree::Value* value = root.find(key);
+    const auto* read = value ? std::get_if<ResultTree::Read>(value) : nullptr;
+    if (read && read->node().IsMap()) {
+      auto map = ResultMap::of(*read);
+      section = map.get();
+      *value = std::move(map);
+      for (std::size_t i = 0; i < section->pairs.size(); ++i)
+        if (const auto& name = std::get<ResultTree::Read>(section->pairs[i].key).node();
+            name.IsScalar())
+          entries.emplace(name.Scalar(), i);
       return;
     }
-    if (!map.IsMap()) throw shapeError("'" + key + "'");
-    for (const auto& pair : map)
-      if (pair.first.IsScalar()) entries.emplace(pair.first.Scalar(), pair.second);
+    if (read && !read->node().IsNull()) throw shapeError(baseFile, "'" + key + "' is not a map");
+    auto map = std::make_unique<ResultMap>();
+    section = map.get();
+    if (value)
+      *value = std::move(map);
+    else
+      root.set(key, std::move(map));
   }
 
   // The entry of a node: the base's own, or a new one appended behind the others.
-  YAML::Node entryFor(const std::string& taskName) {
+  ResultMap& entryFor(const std::string& taskName) {
     const auto it = entries.find(taskName);
-    if (it != entries.end()) {
-      if (!it->second.IsNull() && !it->second.IsMap())
-        throw shapeError("entry '" + taskName + "' of '" + key + "'");
-      return it->second;
+    if (it == entries.end()) {
+      entries.emplace(taskName, section->pairs.size());
+      auto entry = std::make_unique<ResultMap>();
+      ResultMap& added = *entry;
+      section->pairs.push_back({ResultTree::Text{taskName, ""}, std::move(entry)});
+      return added;
     }
-    YAML::Node entry(YAML::NodeType::Map);
-    map.force_insert(taskName, entry);
-    entries.emplace(taskName, entry);
-    return entry;
+    ResultTree::Value& value = section->pairs[it->second].value;
+    if (auto* map = std::get_if<ResultTree::MapPtr>(&value)) return **map;
+    const YAML::Node& read = std::get<ResultTree::Read>(value).node();
+    if (!read.IsNull() && !read.IsMap())
+      throw shapeError(baseFile, "entry '" + taskName + "' of '" + key + "' is not a map");
+    auto entry =
+        read.IsMap() ? ResultMap::of({read, ++copies}) : std::make_unique<ResultMap>();
+    if (read.IsNull()) entry->tag = read.Tag();
+    ResultMap& own = *entry;
+    value = std::move(entry);
+    return own;
   }
 
-  // The entry of taskName when it exists and is a map.
-  std::optional<YAML::Node> findMap(const std::string& taskName) const {
+  // A copy of the "accessTo" value of the entry taskName, removed from that
+  // entry; null when the entry is no map or holds no such value.
+  ResultTree::Value takeAccess(const std::string& taskName) {
     const auto it = entries.find(taskName);
-    if (it == entries.end() || !it->second.IsMap()) return std::nullopt;
-    return it->second;
+    if (it == entries.end()) return ResultTree::Null{};
+    ResultTree::Value& value = section->pairs[it->second].value;
+    if (const auto* read = std::get_if<ResultTree::Read>(&value)) {
+      if (!read->node().IsMap() || !std::as_const(read->node())[KEYS::comm].IsDefined())
+        return ResultTree::Null{};
+      value = ResultMap::of({read->node(), ++copies});
+    }
+    auto* map = std::get_if<ResultTree::MapPtr>(&value);
+    if (map == nullptr) return ResultTree::Null{};
+    const ResultTree::Value* access = (*map)->find(KEYS::comm);
+    if (access == nullptr) return ResultTree::Null{};
+    ResultTree::Value taken = copyOf(*access, ++copies);
+    (*map)->remove(KEYS::comm);
+    return taken;
   }
 
  private:
-  std::runtime_error shapeError(const std::string& what) const {
-    return std::runtime_error("Error: Unexpected content in base file '" + baseFile + "': " + what +
-                              " is not a map");
-  }
-
   const std::string key;
   const std::string& baseFile;
-  YAML::Node map;
-  std::unordered_map<std::string, YAML::Node> entries;
+  int& copies;
+  ResultMap* section;
+  std::unordered_map<std::string, std::size_t> entries;
 };
 
 const std::string& sectionKeyOf(int core) {
@@ -380,14 +420,16 @@ const std::string& sectionKeyOf(int core) {
   return KEYS::nodes;
 }
 
-YAML::Node loadBase(const std::string& baseFile) {
-  if (baseFile.find(".yaml") == std::string::npos) return YAML::Node();
+// The root of the result: a map on the base document when baseFile names one.
+ResultTree loadBase(const std::string& baseFile) {
+  if (baseFile.find(".yaml") == std::string::npos)
+    return ResultTree(std::make_unique<ResultMap>(), false);
   try {
-    YAML::Node root = DocumentCache::copy(baseFile);
-    if (!root.IsNull() && !root.IsMap())
-      throw std::runtime_error("Error: Unexpected content in base file '" + baseFile +
-                               "': the document is not a map");
-    return root;
+    const YAML::Node& root = DocumentCache::view(baseFile);
+    if (root.IsNull())
+      return ResultTree(std::make_unique<ResultMap>(), false);
+    if (!root.IsMap()) throw shapeError(baseFile, "the document is not a map");
+    return ResultTree(ResultMap::of(ResultTree::Read{root}), DocumentCache::sharesNodes(baseFile));
   } catch (const YAML::BadFile&) {
     throw std::runtime_error("Error: Could not read base file '" + baseFile + "'");
   } catch (const YAML::Exception& e) {
@@ -396,60 +438,53 @@ YAML::Node loadBase(const std::string& baseFile) {
 }
 
 // The computed values of node, with its predecessors by name.
-void writeResults(YAML::Node entry, const Nodeset::Node_t& node,
+void writeResults(ResultMap& entry, const Nodeset::Node_t& node,
                   const std::vector<Nodeset::Node_t>& nodes) {
-  entry[KEYS::core] = std::to_string(node.assignedTo);
-  entry[KEYS::response] = std::to_string(node.responseTime);
-  entry[KEYS::release] = std::to_string(node.releaseDate);
-  entry[KEYS::deadline] = std::to_string(node.deadline);
-  entry[KEYS::trace] = node.traces.empty() ? std::string() : node.traces.front();
-  YAML::Node deps = entry[KEYS::deps];
-  deps = YAML::Node(YAML::NodeType::Sequence);
-  deps.SetStyle(YAML::EmitterStyle::Flow);
-  // Appending by index builds each name in the document's own memory, where push_back
-  // would first make a separate node per name.
-  for (std::size_t k = 0; k < node.deps.size(); ++k) {
-    const longint_t d = node.deps[k];
+  entry.setText(KEYS::core, std::to_string(node.assignedTo));
+  entry.setText(KEYS::response, std::to_string(node.responseTime));
+  entry.setText(KEYS::release, std::to_string(node.releaseDate));
+  entry.setText(KEYS::deadline, std::to_string(node.deadline));
+  entry.setText(KEYS::trace, node.traces.empty() ? std::string() : node.traces.front());
+  ResultTree::Names deps;
+  deps.names.reserve(node.deps.size());
+  for (const longint_t d : node.deps) {
     if (d >= nodes.size())
       throw std::runtime_error("Error: predecessor " + std::to_string(d) + " of node '" +
                                node.taskName + "' is not in the node set");
-    deps[k] = nodes[d].taskName;
+    deps.names.push_back(nodes[d].taskName);
   }
+  entry.set(KEYS::deps, std::move(deps));
 }
 
-// The write phase "write-X" hands the access list of X, its compute phase, over to itself.
-void movePartnerAccess(ResultSection& section, const std::string& taskName, YAML::Node entry) {
+// The write phase "write-X" takes the access list of X, its compute phase.
+void movePartnerAccess(ResultSection& section, const std::string& taskName, ResultMap& entry) {
   const auto marker = taskName.find(writePhaseMarker);
   if (marker == std::string::npos) return;
   std::string partnerName = taskName;
   partnerName.erase(marker, writePhaseMarker.size());
-  YAML::Node access;
-  if (auto partner = section.findMap(partnerName)) {
-    if (const YAML::Node found = std::as_const(*partner)[KEYS::comm]; found.IsDefined())
-      access = YAML::Clone(found);
-    partner->remove(KEYS::comm);
-  }
-  entry[KEYS::comm] = access;
+  entry.set(KEYS::comm, section.takeAccess(partnerName));
 }
 }  // namespace
 
 std::string Nodeset::exportYAMLString(bool schedulable, std::string baseFile) const {
-  YAML::Node root = loadBase(baseFile);
-  root[KEYS::sched] = schedulable ? "1" : "0";
+  ResultTree tree = loadBase(baseFile);
+  ResultMap& root = *std::get<ResultTree::MapPtr>(tree.root());
+  root.setText(KEYS::sched, schedulable ? "1" : "0");
   std::map<std::string, ResultSection> sections;
+  int copies = 0;
   for (const Node_t& node : nodes) {
     const std::string& key = sectionKeyOf(node.assignedTo);
     auto section = sections.find(key);
-    if (section == sections.end()) section = sections.try_emplace(key, root, key, baseFile).first;
-    YAML::Node entry = section->second.entryFor(node.taskName);
+    if (section == sections.end()) section = sections.try_emplace(key, root, key, baseFile, copies).first;
+    ResultMap& entry = section->second.entryFor(node.taskName);
     writeResults(entry, node, nodes);
     movePartnerAccess(section->second, node.taskName, entry);
   }
   // Cores that carry work: the Rx and Tx pseudo-cores count only when they hold a node.
   const int cores = static_cast<int>(nodesPerCore.size()) -
                     static_cast<int>(sections.count(KEYS::rx) + sections.count(KEYS::tx));
-  root[KEYS::nbcores] = std::to_string(cores);
-  return YAML::Dump(root);
+  root.setText(KEYS::nbcores, std::to_string(cores));
+  return tree.text();
 }
 
 int Nodeset::exportYAML(bool schedulable, std::string outFile, std::string baseFile) const {
@@ -481,10 +516,11 @@ int Nodeset::exportCSV(std::string outFile, std::string name, std::string bench,
               std::to_string(node.deadline) + "\n";
     makespan = std::max(makespan, node.releaseDate + node.responseTime);
   }
-  const bool detailWritten = writeOutputFile(detailPath, detail) == 0;
+  const bool detailWritten = writeBesideResult(detailPath, outFile, detail) == 0;
   const bool summaryWritten =
-      writeOutputFile(summaryPath,
-                      SummaryTable::header + SummaryTable::row(bench, banks, test, makespan)) == 0;
+      writeBesideResult(summaryPath, outFile,
+                        SummaryTable::header + SummaryTable::row(bench, banks, test, makespan)) ==
+      0;
   if (summaryWritten) std::cout << "CSV file generated in " << summaryPath << std::endl;
   if (detailWritten) std::cout << "CSV file generated in " << detailPath << std::endl;
   return detailWritten && summaryWritten ? 0 : 1;

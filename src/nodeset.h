@@ -115,7 +115,8 @@ class Nodeset {
   // file (when its path holds ".yaml") and throws std::runtime_error carrying an
   // "Error: " text when the base cannot be read or has no room for the results;
   // exportYAML and exportCSV print such a line on standard error and return 1,
-  // else 0. Nothing is opened for writing before the document is complete.
+  // else 0. Nothing is opened for writing before the document is complete, and
+  // exportCSV writes no table over the result file at outFile.
   std::string exportYAMLString(bool schedulable, std::string baseFile) const;
   int exportYAML(bool schedulable, std::string outFile, std::string baseFile) const;
   int exportCSV(std::string outFile, std::string name, std::string bench, longint_t banks,

@@ -15,4 +15,11 @@ std::string outputDirectory(const std::string& outFile);
 // else returns 0.
 int writeOutputFile(const std::string& path, const std::string& text);
 
+// Like writeOutputFile for a file written beside the result file (the "-o" path),
+// but a path that names the result file itself, under this or another name, is
+// not written: prints "Error: Could not write output file '<path>': it is the
+// result file '<resultFile>'" on standard error and returns 1.
+int writeBesideResult(const std::string& path, const std::string& resultFile,
+                      const std::string& text);
+
 #endif

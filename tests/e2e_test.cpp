@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -503,6 +505,80 @@ TEST(BothPrograms, OutputFileNamingTheNodeSetFileIsNotReadBack) {
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(readFile(nodeset), c.result);
+  }
+}
+
+TEST(BothPrograms, TablesThatWouldReplaceTheResultFileAreNotWritten) {
+  namespace fs = std::filesystem;
+  const auto refused = [](const std::string& path, const std::string& result) {
+    return "Error: Could not write output file '{tmp}/" + path + "': it is the result file '" +
+           result + "'\n" + failed;
+  };
+  const auto symlinkTo = [](const char* target) {
+    return [target](const fs::path& tmp) { fs::create_symlink(target, tmp / "out.yaml"); };
+  };
+  const auto hardLinkTo = [](const char* target) {
+    return [target](const fs::path& tmp) {
+      std::ofstream(tmp / target) << "old";
+      fs::create_hard_link(tmp / target, tmp / "out.yaml");
+    };
+  };
+  const std::string tollbrigRun = verdict("pair", "fast", true) + "CSV file generated in {tmp}/";
+  const struct {
+    const char* name;
+    const char* program;
+    std::string output;  // the -o path, with {tmp}
+    std::function<void(const fs::path&)> prepare;
+    const char* resultFile;  // where the result YAML lands
+    std::string out;
+    std::string err;
+    std::vector<std::string> written;  // the other table, which is still written
+  } cases[] = {
+      {"summary table", TOLLBRIG_BIN, "{tmp}/summary_pair.csv", nullptr, "summary_pair.csv",
+       tollbrigRun + "detail_pair.csv\n", refused("summary_pair.csv", "{tmp}/summary_pair.csv"),
+       {"detail_pair.csv"}},
+      {"detail table", TOLLBRIG_BIN, "{tmp}/detail_pair.csv", nullptr, "detail_pair.csv",
+       tollbrigRun + "summary_pair.csv\n", refused("detail_pair.csv", "{tmp}/detail_pair.csv"),
+       {"summary_pair.csv"}},
+      {"spelt with ./", TOLLBRIG_BIN, "{tmp}/./summary_pair.csv", nullptr, "summary_pair.csv",
+       verdict("pair", "fast", true) + "CSV file generated in {tmp}/./detail_pair.csv\n",
+       "Error: Could not write output file '{tmp}/./summary_pair.csv': it is the result file "
+       "'{tmp}/./summary_pair.csv'\n" + failed,
+       {"detail_pair.csv"}},
+      {"through a symbolic link", TOLLBRIG_BIN, "{tmp}/out.yaml", symlinkTo("summary_pair.csv"),
+       "summary_pair.csv", tollbrigRun + "detail_pair.csv\n",
+       refused("summary_pair.csv", "{tmp}/out.yaml"), {"detail_pair.csv"}},
+      {"through a hard link", TOLLBRIG_BIN, "{tmp}/out.yaml", hardLinkTo("detail_pair.csv"),
+       "detail_pair.csv", tollbrigRun + "summary_pair.csv\n",
+       refused("detail_pair.csv", "{tmp}/out.yaml"), {"summary_pair.csv"}},
+      {"Marrowick's summary file", MARROWICK_BIN, "{tmp}/summary_pair.csv", nullptr,
+       "summary_pair.csv", searchResult("E0: opt", "60", "PerfectBus"),
+       refused("summary_pair.csv", "{tmp}/summary_pair.csv"), {}},
+      {"Marrowick's summary file through a symbolic link", MARROWICK_BIN, "{tmp}/out.yaml",
+       symlinkTo("summary_pair.csv"), "summary_pair.csv",
+       searchResult("E0: opt", "60", "PerfectBus"), refused("summary_pair.csv", "{tmp}/out.yaml"),
+       {}},
+  };
+  const std::string tollbrigResult = pairResult(60, 10, true);
+  const std::string marrowickResult = pairResult(0, 10, false);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ScratchDir scratch;
+    const fs::path tmp = fs::path(scratch.path("x")).parent_path();
+    if (c.prepare) c.prepare(tmp);
+    const ProgramRun run = runProgram(
+        c.program, "-silent -csv -ts " + data + "/nodesets/pair.yaml -arch " + data +
+                       "/arch/fast.yaml -profiles " + data + "/profiles -o " +
+                       expand(c.output, tmp.string()));
+    EXPECT_EQ(run.out, expand(c.out, tmp.string()));
+    EXPECT_EQ(run.err, expand(c.err, tmp.string()));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(readFile(tmp / c.resultFile),
+              c.program == std::string(TOLLBRIG_BIN) ? tollbrigResult : marrowickResult);
+    for (const std::string& table : c.written) {
+      const std::string header = table.starts_with("detail_") ? "Task," : "bench,";
+      EXPECT_TRUE(readFile(tmp / table).starts_with(header)) << table;
+    }
   }
 }
 

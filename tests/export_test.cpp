@@ -319,3 +319,56 @@ TEST_F(ExportTest, CsvIntoAMissingDirectoryFails) {
                 "/summary_g.csv'\n");
   EXPECT_EQ(capturedOut.text(), "");
 }
+
+TEST_F(ExportTest, ValuesWrittenIntoSharedNodesLandOnlyInTheirOwnEntry) {
+  // Node "a" is released at 2000, "b" at 3000; "write-a", where listed, takes a's access list.
+  // An entry written is a copy of its own; values not written keep what they share.
+  const std::string written = "response: 0, deadline: 0, traceName: \"\", deps: []";
+  const std::string newB =
+      "  b:\n    assignedTo: 0\n    response: 0\n    release: 3000\n    deadline: 0\n"
+      "    traceName: \"\"\n    deps: []\n";
+  const std::string end = "schedulable: 1\nnumOfCores: 1";
+  const struct {
+    const char* what;
+    const char* base;
+    bool writePhase;
+    std::string result;
+  } cases[] = {
+      {"a root key shared by the releases", "start: &R 0\nnodes:\n  a: {release: *R}\n  b: {release: *R}\n",
+       false,
+       "start: 0\nnodes:\n  a: {release: 2000, assignedTo: 0, " + written +
+           "}\n  b: {release: 3000, assignedTo: 0, " + written + "}\n" + end},
+      {"one entry for two nodes", "nodes:\n  a: &E {release: 5}\n  b: *E\n", false,
+       "nodes:\n  a: {release: 2000, assignedTo: 0, " + written +
+           "}\n  b: {release: 3000, assignedTo: 0, " + written + "}\n" + end},
+      {"an entry shared with one outside the node set",
+       "nodes:\n  a: &E\n    release: 5\n    order: 1\n  c: *E\n", false,
+       "nodes:\n  a:\n    release: 2000\n    order: 1\n    assignedTo: 0\n    response: 0\n"
+       "    deadline: 0\n    traceName: \"\"\n    deps: []\n  c:\n    release: 5\n    order: 1\n" +
+           newB + end},
+      {"a value shared outside the entry written", "p: &P 7\nnodes:\n  a: {order: *P}\n  c: {order: *P}\n",
+       false,
+       "p: &1 7\nnodes:\n  a: {order: 7, assignedTo: 0, response: 0, release: 2000, deadline: 0, "
+       "traceName: \"\", deps: []}\n  c: {order: *1}\n" + newB + end},
+      {"a predecessor list shared with an entry outside the node set",
+       "nodes:\n  a: {deps: &D [c]}\n  c: {deps: *D}\n", false,
+       "nodes:\n  a: {deps: [], assignedTo: 0, response: 0, release: 2000, deadline: 0, "
+       "traceName: \"\"}\n  c: {deps: [c]}\n" + newB + end},
+      {"an access list shared with a root key", "lists: &L [x]\nnodes:\n  a: {accessTo: *L}\n", true,
+       "lists: [x]\nnodes:\n  a: {assignedTo: 0, response: 0, release: 2000, deadline: 0, "
+       "traceName: \"\", deps: []}\n" + newB +
+           "  write-a:\n    assignedTo: 0\n    response: 0\n    release: 0\n    deadline: 0\n"
+           "    traceName: \"\"\n    deps: []\n    accessTo: [x]\n" + end},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    DocumentCache::clear();
+    const fs::path base = dir / "base.yaml";
+    std::ofstream(base) << c.base;
+    std::vector<NodeInput> inputs = {{.name = "a", .release = 2000}, {.name = "b", .release = 3000}};
+    if (c.writePhase) inputs.push_back({.name = "write-a"});
+    Nodeset set;
+    buildNodeset(set, inputs);
+    EXPECT_EQ(set.exportYAMLString(true, base.string()), c.result);
+  }
+}

@@ -116,8 +116,9 @@ int analyseConfiguration(Config config) {
     if (analyseDefinition(config, i, [&] { return searchDefinition(config, i, summary); }) != 0)
       return 1;
   }
-  return writeOutputFile(
-      outputDirectory(config.getOutFile()) + "/summary_" + config.getFileName() + ".csv", summary);
+  return writeBesideResult(
+      outputDirectory(config.getOutFile()) + "/summary_" + config.getFileName() + ".csv",
+      config.getOutFile(), summary);
 }
 
 int main(int argc, char** argv) try {
