@@ -365,7 +365,7 @@ TEST_F(ExportTest, ValuesWrittenIntoSharedNodesLandOnlyInTheirOwnEntry) {
     DocumentCache::clear();
     const fs::path base = dir / "base.yaml";
     std::ofstream(base) << c.base;
-    std::vector<NodeInput> inputs = {{.name = "a", .release = 2000}, {.name = "b", .release = 3000}};
+    std::vector<NodeSpec> inputs = {{.name = "a", .release = 2000}, {.name = "b", .release = 3000}};
     if (c.writePhase) inputs.push_back({.name = "write-a"});
     Nodeset set;
     buildNodeset(set, inputs);
