@@ -42,6 +42,11 @@ class Bus : public Interference {
   longint_t computeNoReleaseA(int i, int c, longint_t t, Nodeset* nodeset, int bank);
   // Periodic workload bound of node k in a window of length t.
   longint_t computeL(int i, int k, longint_t t, Nodeset* nodeset, int bank);
+  // computeL of a node with response time respK, memory demand m and the period.
+  static longint_t periodicWorkload(longint_t t, longint_t respK, longint_t m, longint_t period,
+                                    int memDelay);
+  // Its first step: t + respK less the memory cycles of m, in single precision.
+  static float periodicWindow(longint_t t, longint_t respK, longint_t m, int memDelay);
   // Overlap bound of the nodes on core c built from node i's own demand.
   longint_t computeY(int i, int c, longint_t t, int S, Nodeset* nodeset, int bank);
   // Accesses of node k that can fall into node i's window: the per-node term of computeA.
