@@ -97,7 +97,10 @@ longint_t BusFP::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   const std::vector<int>& own = transactionBanks(ns, i, banks);
   longint_t most = 0;
   for (int bank : own) most = std::max(most, computeS(i, t, nodeset, bank));
-  const longint_t lowerOrEqual = workload(i, t, nodeset, most);
+  // The sweep serves only a settling in release order, which runs once the
+  // bound reaches the transactions from the start and holds only where it
+  // still does at the end: there every bank adds its transactions twice.
+  const longint_t lowerOrEqual = swept ? most : workload(i, t, nodeset, most);
   for (int bank : own) sum += capped(computeS(i, t, nodeset, bank), lowerOrEqual);
   return cycles(proc->getMemDelay(), sum);
 }
