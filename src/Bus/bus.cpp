@@ -109,11 +109,6 @@ longint_t Bus::nodeAccesses(const Nodeset& ns, longint_t k, longint_t relI, long
 
 bool Bus::isRealCore(int core) { return core != rxCoreId && core != txCoreId; }
 
-longint_t Bus::windowQuotient(longint_t length, int delay) {
-  const float divisor = static_cast<float>(static_cast<longint_t>(static_cast<int64_t>(delay)));
-  return toCount(ceilf(static_cast<float>(length) / divisor));
-}
-
 longint_t Bus::fullLength(longint_t demand, int delay) {
   const auto reaches = [&](longint_t length) { return windowQuotient(length, delay) >= demand; };
   if (demand == 0) return 0;

@@ -1,6 +1,8 @@
 #ifndef TOLLBRIG_BUS_H
 #define TOLLBRIG_BUS_H
 
+#include <cmath>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "Bus/interference.h"
 #include "Bus/overlapIndex.h"
 #include "Bus/releaseSweep.h"
+#include "count.h"
 #include "nodeset.h"
 
 // Abstract bus arbitration model with the window operations its models share.
@@ -55,7 +58,10 @@ class Bus : public Interference {
   static bool isRealCore(int core);
   // ceilf(length / delay) in single precision as a count; the delay is widened
   // to signed 64 bits and taken as unsigned. A delay of 0 gives 0.
-  static longint_t windowQuotient(longint_t length, int delay);
+  static longint_t windowQuotient(longint_t length, int delay) {
+    const float divisor = static_cast<float>(static_cast<longint_t>(static_cast<int64_t>(delay)));
+    return toCount(ceilf(static_cast<float>(length) / divisor));
+  }
   // The least overlap length from which the window quotient reaches the
   // demand, unreachable when no length does. The quotient grows with the length.
   static constexpr longint_t unreachable = ~longint_t{0};
