@@ -165,7 +165,8 @@ bool BusFP::risesByOverlap(const Nodeset& nodeset) const {
 // The response times of a settling in release order only rise from the start,
 // so every state it passed lies between the start and the largest response
 // time it reached: there every term must grow, and the sum of every node's
-// largest term must stay below 2^64.
+// largest term must stay below 2^64. The passes from the start rise within
+// the same bounds, so they reach the same response times.
 bool BusFP::roseByOverlap(const Nodeset& nodeset) const {
   const int delay = proc->getMemDelay();
   if (delay == 0) return true;
