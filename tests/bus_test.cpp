@@ -376,6 +376,72 @@ TEST(BusModels, FixedPriorityWorkloadThatWrapsBelowTheCap) {
   }
 }
 
+// Whether BusFP may settle in release order: every node's periodic bound must
+// reach its transactions at the start (node 0: 3 transactions, processor
+// demand 100; node 1: memory demand 5, processor demand 100, bound
+// min(ceilf(165 / 7), 5) = 5 without a period).
+TEST(BusModels, FixedPriorityRisesByOverlapOnceTheBoundReachesTheTransactions) {
+  const longint_t none = ~0UL;
+  const struct {
+    const char* name;
+    int memDelay;
+    longint_t transactions;
+    int priority;  // of node 1
+    longint_t period;
+    bool rises;
+  } cases[] = {
+      {"reaches them", 7, 3, 0, none, true},
+      {"reaches them exactly", 7, 5, 0, none, true},
+      {"falls short", 7, 6, 0, none, false},
+      {"a higher priority value does not count", 7, 3, 1, none, false},
+      {"a period of 10 adds 16 periods of 5", 7, 6, 0, 10, true},
+      {"memory delay 0 charges nothing", 0, 6, 0, none, true},
+  };
+  for (const auto& c : cases) {
+    Nodeset ns =
+        build({{0, 0, 0, {}, {{0, c.transactions}}}, {1, 0, 0, {}, {}, c.priority, 5, c.period}});
+    for (int k = 0; k < 2; ++k) ns.setProcDemand(k, 100);
+    Platform platform;
+    platform.memDelay = c.memDelay;
+    auto proc = makeProcessor(platform);
+    EXPECT_EQ(BusFP(proc.get()).risesByOverlap(ns), c.rises) << c.name;
+  }
+}
+
+// And the settling holds only if every node's periodic bound grows up to the
+// largest response time reached and their largest values do not wrap around.
+TEST(BusModels, FixedPriorityRoseByOverlapUpToTheLargestResponseTime) {
+  const longint_t none = ~0UL;
+  const struct {
+    const char* name;
+    int memDelay;
+    longint_t memDemand;
+    longint_t period;
+    longint_t highest;
+    int nodes;
+    bool rose;
+  } cases[] = {
+      {"no period", 7, 5, none, longint_t{1} << 40, 1, true},
+      {"period 0", 7, 5, 0, longint_t{1} << 40, 1, true},
+      {"windows within half a period", 7, 5, longint_t{1} << 42, longint_t{1} << 40, 1, true},
+      {"short period below 2^23", 7, 5, 100, (longint_t{1} << 23) - 1, 1, true},
+      {"short period at 2^23", 7, 5, 100, longint_t{1} << 23, 1, false},
+      {"memory cycles that wrap around", 8, longint_t{1} << 62, 100, 1000, 1, false},
+      {"one largest bound of 2^63", 1, longint_t{1} << 63, none, longint_t{1} << 63, 1, true},
+      {"two that wrap around", 1, longint_t{1} << 63, none, longint_t{1} << 63, 2, false},
+      {"memory delay 0", 0, 5, 100, longint_t{1} << 40, 2, true},
+  };
+  for (const auto& c : cases) {
+    std::vector<NodeRow> rows = {{0, 0, c.highest, {}, {}}};
+    for (int k = 0; k < c.nodes; ++k) rows.push_back({1, 0, 1, {}, {}, 0, c.memDemand, c.period});
+    Nodeset ns = build(rows);
+    Platform platform;
+    platform.memDelay = c.memDelay;
+    auto proc = makeProcessor(platform);
+    EXPECT_EQ(BusFP(proc.get()).roseByOverlap(ns), c.rose) << c.name;
+  }
+}
+
 TEST(BusModels, TdmaSlotIsTwo) {
   Processor p;
   std::vector<std::unique_ptr<BusTDMA>> buses;

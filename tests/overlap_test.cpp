@@ -243,34 +243,41 @@ TEST(ReleaseSweep, CountsAsComputeAForWindowsTakenInReleaseOrder) {
 }
 
 // The sweep's sum over every bank of the window accesses of the nodes ahead of
-// node i (a lower rank, another group), against the sum node by node.
+// node i (ranked below its bound, in another group if there are groups),
+// against the sum node by node.
 longint_t aheadByHand(Bus& bus, Nodeset& ns, int i, longint_t t, int banks,
-                      const std::vector<int>& rank, const std::vector<int>& group) {
+                      const std::vector<int>& rank, const std::vector<int>& group,
+                      const std::vector<int>& bound) {
   longint_t sum = 0;
   for (int k = 0; k < static_cast<int>(ns.getSize()); ++k)
-    if (rank[k] < rank[i] && group[k] != group[i])
+    if (rank[k] < bound[i] && (group.empty() || group[k] != group[i]))
       for (int bank = 0; bank < banks; ++bank) sum += bus.windowAccesses(i, k, t, &ns, bank);
   return sum;
 }
 
+// With groups and each node's rank as its bound, as BusFIFO asks; without
+// groups and with bounds above the ranks, as BusFP asks.
 TEST(ReleaseSweep, SumsBelowARankAsNodeByNodeForWindowsTakenInReleaseOrder) {
   Scenes scenes(13);
-  for (int run = 0; run < 300; ++run) {
+  for (int run = 0; run < 600; ++run) {
+    const bool grouped = run % 2 == 0;
     const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
-    const auto platform = scenes.platform("BusFIFO", cores, banks);
+    const auto platform = scenes.platform(grouped ? "BusFIFO" : "BusFP", cores, banks);
     Bus& bus = *platform->bus;
     Nodeset ns;
     scenes.fill(ns, cores, banks);
     const int n = static_cast<int>(ns.getSize());
-    std::vector<int> rank(n), group(n);
+    std::vector<int> rank(n), group, bound(n);
     for (int i = 0; i < n; ++i) {
       rank[i] = scenes.pick(0, 6);
-      group[i] = scenes.pick(0, 2);
+      bound[i] = grouped ? rank[i] : rank[i] + scenes.pick(0, 2);
+      if (grouped) group.push_back(scenes.pick(0, 2));
     }
     const int delay = platform->proc.getAccDelay();
     // One sweep for two settlings under new release dates, as an analysis
     // keeps it from one to the next.
-    ReleaseSweep sweep(ns, delay, rank, group);
+    ReleaseSweep sweep = grouped ? ReleaseSweep(ns, delay, rank, group)
+                                 : ReleaseSweep(ns, delay, rank, group, bound);
     for (int settling = 0; settling < 2; ++settling) {
       const std::vector<longint_t> dates = scenes.settle(ns);
       OverlapIndex index(ns, banks);
@@ -286,7 +293,7 @@ TEST(ReleaseSweep, SumsBelowARankAsNodeByNodeForWindowsTakenInReleaseOrder) {
               continue;
             }
             ASSERT_TRUE(sum);
-            EXPECT_EQ(*sum, aheadByHand(bus, ns, i, t, banks, rank, group))
+            EXPECT_EQ(*sum, aheadByHand(bus, ns, i, t, banks, rank, group, bound))
                 << "run " << run << " settling " << settling << " node " << i << " t " << t;
           }
         }
@@ -297,46 +304,51 @@ TEST(ReleaseSweep, SumsBelowARankAsNodeByNodeForWindowsTakenInReleaseOrder) {
 }
 
 // Long windows over many nodes, asked often enough that the sweep sums the
-// nodes counted whole by rank instead of walking them.
+// nodes counted whole by rank instead of walking them; with groups, and
+// without them under bounds above the ranks.
 TEST(ReleaseSweep, SumsBelowARankOverLongRuns) {
-  Scenes scenes(14);
-  const int cores = 3, banks = 2, n = 1500;
-  TestPlatform platform("BusFIFO", cores, banks, false, TestPlatform::Delays{10, 1, 5});
-  Nodeset ns;
-  std::vector<NodeSpec> tasks(n);
-  for (int k = 0; k < n; ++k) {
-    tasks[k].name = "t" + std::to_string(k);
-    tasks[k].core = k % cores;
-    tasks[k].demand = 1;
-    tasks[k].accesses = {{k % banks, scenes.pick(1, 3)}};
-    tasks[k].transactions = {{k % banks, 1}};
-  }
-  buildGraph(ns, tasks);
-  std::vector<int> rank(n), group(n);
-  for (int k = 0; k < n; ++k) {
-    rank[k] = scenes.pick(0, 400);
-    group[k] = k % cores;
-  }
-  ReleaseSweep sweep(ns, 1, rank, group);
-  // The second settling sees the nodes from 20 on in the reverse order.
-  for (int settling = 0; settling < 2; ++settling) {
+  for (const bool grouped : {true, false}) {
+    Scenes scenes(14);
+    const int cores = 3, banks = 2, n = 1500;
+    TestPlatform platform("BusFIFO", cores, banks, false, TestPlatform::Delays{10, 1, 5});
+    Nodeset ns;
+    std::vector<NodeSpec> tasks(n);
     for (int k = 0; k < n; ++k) {
-      ns.setReleaseDate(k, k < 20 ? 0 : settling == 0 ? k : n + 19 - k);
-      ns.setResponseTime(k, scenes.pick(1, 5));
+      tasks[k].name = "t" + std::to_string(k);
+      tasks[k].core = k % cores;
+      tasks[k].demand = 1;
+      tasks[k].accesses = {{k % banks, scenes.pick(1, 3)}};
+      tasks[k].transactions = {{k % banks, 1}};
     }
-    OverlapIndex index(ns, banks);
-    sweep.begin(index);
-    for (longint_t date : {0, 20, 21}) {
-      sweep.enter(date);
-      for (int asked = 0; asked < 100; ++asked) {
-        const int i = date == 0                ? scenes.pick(0, 19)
-                      : settling == 0          ? static_cast<int>(date)
-                                               : n + 19 - static_cast<int>(date);
-        const longint_t t = static_cast<longint_t>(scenes.pick(1200, 2000));
-        const std::optional<longint_t> sum = sweep.sumBelow(ns, date, date + t, 1, i);
-        ASSERT_TRUE(sum);
-        EXPECT_EQ(*sum, aheadByHand(*platform.bus, ns, i, t, banks, rank, group))
-            << "settling " << settling << " date " << date << " node " << i << " t " << t;
+    buildGraph(ns, tasks);
+    std::vector<int> rank(n), group, bound(n);
+    for (int k = 0; k < n; ++k) {
+      rank[k] = scenes.pick(0, 400);
+      bound[k] = grouped ? rank[k] : rank[k] + 1;
+      if (grouped) group.push_back(k % cores);
+    }
+    ReleaseSweep sweep(ns, 1, rank, group, bound);
+    // The second settling sees the nodes from 20 on in the reverse order.
+    for (int settling = 0; settling < 2; ++settling) {
+      for (int k = 0; k < n; ++k) {
+        ns.setReleaseDate(k, k < 20 ? 0 : settling == 0 ? k : n + 19 - k);
+        ns.setResponseTime(k, scenes.pick(1, 5));
+      }
+      OverlapIndex index(ns, banks);
+      sweep.begin(index);
+      for (longint_t date : {0, 20, 21}) {
+        sweep.enter(date);
+        for (int asked = 0; asked < 100; ++asked) {
+          const int i = date == 0       ? scenes.pick(0, 19)
+                        : settling == 0 ? static_cast<int>(date)
+                                        : n + 19 - static_cast<int>(date);
+          const longint_t t = static_cast<longint_t>(scenes.pick(1200, 2000));
+          const std::optional<longint_t> sum = sweep.sumBelow(ns, date, date + t, 1, i);
+          ASSERT_TRUE(sum);
+          EXPECT_EQ(*sum, aheadByHand(*platform.bus, ns, i, t, banks, rank, group, bound))
+              << (grouped ? "grouped" : "ungrouped") << " settling " << settling << " date " << date
+              << " node " << i << " t " << t;
+        }
       }
     }
   }

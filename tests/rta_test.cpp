@@ -499,4 +499,62 @@ TEST(ResponseTimeAnalysis, SettlingInReleaseOrderMatchesSettlingPassByPass) {
   }
 }
 
+// BusFP with memory demands and periods. Where the periodic bound of every
+// node reaches its transactions from the start, the nodes settle in release
+// order; at the single-precision edges (memory delay 0, windows past 2^23
+// under short periods, memory demands near 2^64, bounds whose sum wraps
+// around) the analysis settles pass by pass instead. Either way: the results
+// of the passes and of the straightforward analysis.
+TEST(ResponseTimeAnalysis, BusFPSettlingInReleaseOrderMatchesThePasses) {
+  std::mt19937_64 rng(20261211);
+  const auto pick = [&rng](int lo, int hi) {
+    return std::uniform_int_distribution<int>(lo, hi)(rng);
+  };
+  int failures = 0, risesByOverlap = 0;
+  for (int run = 0; run < 1500 && failures < 5; ++run) {
+    RandomCase c = randomCase(rng, 40);
+    if (pick(0, 5) == 0) c.delays.mem = 0;
+    const int procShift = std::vector<int>{0, 0, 20, 23}[pick(0, 3)];
+    for (NodeSpec& t : c.tasks) t.demand <<= procShift;
+    TestPlatform platform("BusFP", c.cores, c.banks, false, c.delays);
+    Nodeset inOrder;
+    buildGraph(inOrder, c.tasks);
+    for (int k = 0; k < static_cast<int>(inOrder.getSize()); ++k) {
+      const int memory = pick(0, 9);
+      inOrder.setMemDemand(k, memory == 0   ? 0
+                              : memory == 1 ? ~0UL - pick(0, 2)
+                              : memory == 2 ? 1UL << pick(20, 44)
+                                            : static_cast<longint_t>(pick(1, 60)));
+      const int period = pick(0, 5);
+      inOrder.setPeriod(k, period <= 2   ? ~0UL
+                           : period == 3 ? 0
+                           : period == 4 ? static_cast<longint_t>(pick(1, 300))
+                                         : static_cast<longint_t>(pick(1, 5)) << 22);
+    }
+    if (platform.bus->risesByOverlap(inOrder)) ++risesByOverlap;
+    Nodeset byPass = inOrder, plain = inOrder;
+    Outcome fast, passes, expected;
+    {
+      Settings quiet(0);
+      fast = analyse(inOrder, platform);
+      ReferenceAnalysis reference(&plain, &platform.proc);
+      expected = runAnalysis(reference, plain);
+    }
+    {
+      Settings passCounts(2);
+      passes = analyse(byPass, platform);
+    }
+    const bool same =
+        fast.status == passes.status && fast.schedulable == passes.schedulable &&
+        fast.outerLoopIter == passes.outerLoopIter && fast.responseTimes == passes.responseTimes &&
+        fast.releaseDates == passes.releaseDates && fast.out == expected.out &&
+        fast.err == expected.err && fast.status == expected.status &&
+        fast.responseTimes == expected.responseTimes && fast.releaseDates == expected.releaseDates;
+    if (!same) ++failures;
+    EXPECT_TRUE(same) << "run " << run << " memDelay " << c.delays.mem << " banks " << c.banks
+                      << " shift " << procShift;
+  }
+  EXPECT_GT(risesByOverlap, 300);
+}
+
 }  // namespace

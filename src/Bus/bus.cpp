@@ -109,11 +109,6 @@ longint_t Bus::nodeAccesses(const Nodeset& ns, longint_t k, longint_t relI, long
 
 bool Bus::isRealCore(int core) { return core != rxCoreId && core != txCoreId; }
 
-longint_t Bus::windowQuotient(longint_t length, int delay) {
-  const float divisor = static_cast<float>(static_cast<longint_t>(static_cast<int64_t>(delay)));
-  return toCount(ceilf(static_cast<float>(length) / divisor));
-}
-
 longint_t Bus::fullLength(longint_t demand, int delay) {
   const auto reaches = [&](longint_t length) { return windowQuotient(length, delay) >= demand; };
   if (demand == 0) return 0;
@@ -220,11 +215,19 @@ longint_t Bus::computeNoReleaseA(int, int c, longint_t, Nodeset* nodeset, int ba
 }
 
 longint_t Bus::computeL(int, int k, longint_t t, Nodeset* nodeset, int) {
-  const longint_t m = nodeset->getMemDemand(k);
-  const int64_t d = proc->getMemDelay();
-  const longint_t period = nodeset->getPeriod(k);
-  const float x = static_cast<float>(t) + static_cast<float>(nodeset->getResponseTime(k)) -
-                  static_cast<float>(cycles(proc->getMemDelay(), m));
+  return periodicWorkload(t, nodeset->getResponseTime(k), nodeset->getMemDemand(k),
+                          nodeset->getPeriod(k), proc->getMemDelay());
+}
+
+float Bus::periodicWindow(longint_t t, longint_t respK, longint_t m, int memDelay) {
+  return static_cast<float>(t) + static_cast<float>(respK) -
+         static_cast<float>(cycles(memDelay, m));
+}
+
+longint_t Bus::periodicWorkload(longint_t t, longint_t respK, longint_t m, longint_t period,
+                                int memDelay) {
+  const int64_t d = memDelay;
+  const float x = periodicWindow(t, respK, m, memDelay);
   const longint_t n = toCount(floorf(x / static_cast<float>(period)));
   const float y = x - static_cast<float>(n * period);
   const float q = ceilf(y / static_cast<float>(d));

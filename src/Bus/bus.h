@@ -1,6 +1,8 @@
 #ifndef TOLLBRIG_BUS_H
 #define TOLLBRIG_BUS_H
 
+#include <cmath>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "Bus/interference.h"
 #include "Bus/overlapIndex.h"
 #include "Bus/releaseSweep.h"
+#include "count.h"
 #include "nodeset.h"
 
 // Abstract bus arbitration model with the window operations its models share.
@@ -42,6 +45,11 @@ class Bus : public Interference {
   longint_t computeNoReleaseA(int i, int c, longint_t t, Nodeset* nodeset, int bank);
   // Periodic workload bound of node k in a window of length t.
   longint_t computeL(int i, int k, longint_t t, Nodeset* nodeset, int bank);
+  // computeL of a node with response time respK, memory demand m and the period.
+  static longint_t periodicWorkload(longint_t t, longint_t respK, longint_t m, longint_t period,
+                                    int memDelay);
+  // Its first step: t + respK less the memory cycles of m, in single precision.
+  static float periodicWindow(longint_t t, longint_t respK, longint_t m, int memDelay);
   // Overlap bound of the nodes on core c built from node i's own demand.
   longint_t computeY(int i, int c, longint_t t, int S, Nodeset* nodeset, int bank);
   // Accesses of node k that can fall into node i's window: the per-node term of computeA.
@@ -50,7 +58,10 @@ class Bus : public Interference {
   static bool isRealCore(int core);
   // ceilf(length / delay) in single precision as a count; the delay is widened
   // to signed 64 bits and taken as unsigned. A delay of 0 gives 0.
-  static longint_t windowQuotient(longint_t length, int delay);
+  static longint_t windowQuotient(longint_t length, int delay) {
+    const float divisor = static_cast<float>(static_cast<longint_t>(static_cast<int64_t>(delay)));
+    return toCount(ceilf(static_cast<float>(length) / divisor));
+  }
   // The least overlap length from which the window quotient reaches the
   // demand, unreachable when no length does. The quotient grows with the length.
   static constexpr longint_t unreachable = ~longint_t{0};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <optional>
 
 #include "Platform/processor.h"
@@ -33,6 +34,32 @@ std::optional<longint_t> largestWorkload(longint_t t, const OverlapIndex::Memory
   return most;
 }
 
+// Largest transactions of node i on the banks 0 to banks - 1.
+longint_t largestTransactions(const Nodeset& ns, int i, int banks) {
+  longint_t most = 0;
+  for (const auto& [bank, count] : ns.getVecTransactions(i))
+    if (bank >= 0 && bank < banks) most = std::max(most, ns.getTransactionsPerBank(i, bank));
+  return most;
+}
+
+// Whether the periodic bound of a node with memory demand m and the period
+// grows with t and R(k) while both stay at most highest, at a positive memory
+// delay. Its first step x does, as every rounding does. Where no window of
+// those reaches a period (none, 0, or x at most half of it), the bound is
+// min(ceilf(x / d), m). Below 2^24, with d x m too, every single-precision step
+// is exact: the bound is N x m + min(ceil((x - N x T) / d), m) with N the floor
+// of x / T, and grows with x. Past that, a quotient that rounds up to a whole
+// number of periods leaves a negative rest, and the bound may fall.
+bool growsUpTo(longint_t highest, longint_t m, longint_t period, int delay) {
+  const float x = Bus::periodicWindow(highest, highest, m, delay);
+  if (period == 0 || x <= static_cast<float>(period) / 2) return true;
+  const longint_t exact = longint_t{1} << 24;
+  longint_t memoryCycles;
+  return highest < exact / 2 &&
+         !__builtin_mul_overflow(static_cast<longint_t>(delay), m, &memoryCycles) &&
+         memoryCycles < exact;
+}
+
 // Whether count more terms of at most most each keep sum below 2^64.
 bool staysBelowWrap(longint_t sum, size_t count, longint_t most) {
   longint_t rest;
@@ -53,27 +80,110 @@ longint_t BusFP::getInterference(int i, longint_t t, Nodeset* nodeset, int bank)
 
 // The periodic bound and the transactions take the same shape on every bank,
 // so with the index covering them all, the window accesses of every bank come
-// from one walk and the workload, which does not depend on the bank, is summed
-// once, and only as far as the largest transactions of a bank.
+// together, from the sweep when it answers, else from one walk, and the
+// workload, which does not depend on the bank, is summed once, and only as far
+// as the largest transactions of a bank.
 longint_t BusFP::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   const Nodeset& ns = *nodeset;
   const OverlapIndex* index = indexForEveryBank(ns, banks);
   if (index == nullptr || banks <= 0) return Bus::bankSum(i, t, nodeset, banks);
   const int priority = ns.getPriority(i);
-  longint_t sum =
-      windowSumEveryBank(i, t, ns, *index, [&](int k) { return ns.getPriority(k) >= priority; });
+  const std::optional<longint_t> swept = sweptSumBelow(i, t, ns);
+  longint_t sum = swept ? *swept : windowSumEveryBank(i, t, ns, *index, [&](int k) {
+    return ns.getPriority(k) >= priority;
+  });
   // A bank without transactions is charged 1.
   sum += static_cast<longint_t>(banks);
   const std::vector<int>& own = transactionBanks(ns, i, banks);
   longint_t most = 0;
   for (int bank : own) most = std::max(most, computeS(i, t, nodeset, bank));
-  const longint_t lowerOrEqual = workload(i, t, nodeset, most);
+  // The sweep serves only a settling in release order, which runs once the
+  // bound reaches the transactions from the start and holds only where it
+  // still does at the end: there every bank adds its transactions twice.
+  const longint_t lowerOrEqual = swept ? most : workload(i, t, nodeset, most);
   for (int bank : own) sum += capped(computeS(i, t, nodeset, bank), lowerOrEqual);
   return cycles(proc->getMemDelay(), sum);
 }
 
+// The nodes whose priority value is not below node i's are those ranked below
+// node i's rank plus 1.
+std::unique_ptr<ReleaseSweep> BusFP::makeSweep(const Nodeset& nodeset, int) {
+  const longint_t n = nodeset.getSize();
+  std::vector<int> values;
+  for (longint_t k = 0; k < n; ++k) values.push_back(nodeset.getPriority(static_cast<int>(k)));
+  std::vector<int> distinct = values;
+  std::sort(distinct.begin(), distinct.end(), std::greater<>());
+  distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
+  std::vector<int> rank, bound;
+  for (int value : values) {
+    rank.push_back(static_cast<int>(
+        std::lower_bound(distinct.begin(), distinct.end(), value, std::greater<>()) -
+        distinct.begin()));
+    bound.push_back(rank.back() + 1);
+  }
+  return std::make_unique<ReleaseSweep>(nodeset, accessDelay(), std::move(rank), std::vector<int>{},
+                                        std::move(bound));
+}
+
 bool BusFP::readsByPriority(const Nodeset& nodeset, int k) const {
   return nodeset.getMemDemand(k) != 0;
+}
+
+// Node i adds min(L, S) per bank. If the exact sum L reaches the largest S of
+// node i at the start, where t and every R(k) are at their processor demands,
+// it does in every later state where each term grows with t and R(k) and the
+// sum does not wrap around: then node i pays its transactions twice whatever
+// the others' response times, and reads them only by overlap. A memory delay
+// of 0 charges nothing at all.
+bool BusFP::risesByOverlap(const Nodeset& nodeset) const {
+  const int delay = proc->getMemDelay();
+  if (delay == 0) return true;
+  if (delay < 0) return false;
+  const longint_t n = nodeset.getSize();
+  std::vector<int> memory;
+  for (longint_t k = 0; k < n; ++k)
+    if (nodeset.getMemDemand(static_cast<int>(k)) != 0) memory.push_back(static_cast<int>(k));
+  std::stable_sort(memory.begin(), memory.end(),
+                   [&](int a, int b) { return nodeset.getPriority(a) < nodeset.getPriority(b); });
+  for (longint_t node = 0; node < n; ++node) {
+    const int i = static_cast<int>(node);
+    const longint_t most = largestTransactions(nodeset, i, proc->getNumberOfBanks());
+    longint_t sum = 0;
+    for (auto k = memory.begin();
+         sum < most && k != memory.end() && nodeset.getPriority(*k) <= nodeset.getPriority(i);
+         ++k) {
+      const longint_t term =
+          periodicWorkload(nodeset.getProcDemand(i), nodeset.getProcDemand(*k),
+                           nodeset.getMemDemand(*k), nodeset.getPeriod(*k), delay);
+      if (__builtin_add_overflow(sum, term, &sum)) return false;
+    }
+    if (sum < most) return false;
+  }
+  return true;
+}
+
+// The response times of a settling in release order only rise from the start,
+// so every state it passed lies between the start and the largest response
+// time it reached: there every term must grow, and the sum of every node's
+// largest term must stay below 2^64. The passes from the start rise within
+// the same bounds, so they reach the same response times.
+bool BusFP::roseByOverlap(const Nodeset& nodeset) const {
+  const int delay = proc->getMemDelay();
+  if (delay == 0) return true;
+  const longint_t n = nodeset.getSize();
+  longint_t highest = 0;
+  for (longint_t k = 0; k < n; ++k)
+    highest = std::max(highest, nodeset.getResponseTime(static_cast<int>(k)));
+  longint_t sum = 0;
+  for (longint_t node = 0; node < n; ++node) {
+    const int k = static_cast<int>(node);
+    const longint_t m = nodeset.getMemDemand(k);
+    if (m == 0) continue;
+    if (!growsUpTo(highest, m, nodeset.getPeriod(k), delay)) return false;
+    const longint_t term = periodicWorkload(highest, highest, m, nodeset.getPeriod(k), delay);
+    if (__builtin_add_overflow(sum, term, &sum)) return false;
+  }
+  return true;
 }
 
 // The node's transactions and the workload capped at them.

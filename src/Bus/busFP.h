@@ -1,6 +1,8 @@
 #ifndef TOLLBRIG_BUSFP_H
 #define TOLLBRIG_BUSFP_H
 
+#include <memory>
+
 #include "Bus/bus.h"
 
 // Fixed priority: window accesses of the nodes whose priority value is not
@@ -15,6 +17,12 @@ class BusFP : public Bus {
   Reads reads() const override { return Reads::Overlapping; }
   // The periodic bound reads the response time of every node with a memory demand.
   bool readsByPriority(const Nodeset& nodeset, int k) const override;
+  // Once the periodic bound of every node reaches its transactions, it stays
+  // there, and the model reads the others only by overlap.
+  bool risesByOverlap(const Nodeset& nodeset) const override;
+  bool roseByOverlap(const Nodeset& nodeset) const override;
+  // Sums over the nodes ranked by priority value, highest first.
+  std::unique_ptr<ReleaseSweep> makeSweep(const Nodeset& nodeset, int banks) override;
 
  private:
   static longint_t capped(longint_t S, longint_t lowerOrEqual);

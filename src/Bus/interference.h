@@ -60,6 +60,14 @@ class Interference {
   // transactions and demands of all nodes and core-list entries on the bank).
   virtual bool monotone() const { return false; }
 
+  // Under Overlapping: whether, from the start of a settling (every response
+  // time at its processor demand) on, the model is monotone and reads no node
+  // by priority, so that the nodes may settle in release order; the settling
+  // then holds only if roseByOverlap accepts the response times it ends with.
+  // By default: monotone and no node read by priority.
+  virtual bool risesByOverlap(const Nodeset& nodeset) const;
+  virtual bool roseByOverlap(const Nodeset&) const { return true; }
+
  protected:
   Processor* processor = nullptr;
 };

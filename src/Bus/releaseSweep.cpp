@@ -85,14 +85,16 @@ ReleaseSweep::ReleaseSweep(const Nodeset& nodeset, int bankCount, int accessDela
     : ns(nodeset), delay(accessDelay), lists(std::max(bankCount, 0)) {}
 
 ReleaseSweep::ReleaseSweep(const Nodeset& nodeset, int accessDelay, std::vector<int> nodeRanks,
-                           std::vector<int> nodeGroups)
+                           std::vector<int> nodeGroups, std::vector<int> nodeBounds)
     : ns(nodeset),
       delay(accessDelay),
       byRank(true),
       rankOfNode(std::move(nodeRanks)),
       groupOfNode(std::move(nodeGroups)),
+      boundOfNode(std::move(nodeBounds)),
       lists(1) {
-  numberKeys();
+  for (int rank : rankOfNode) rankCount = std::max(rankCount, static_cast<size_t>(rank) + 1);
+  if (grouped()) numberKeys();
 }
 
 ReleaseSweep::~ReleaseSweep() = default;
@@ -149,20 +151,18 @@ void ReleaseSweep::buildSlotSums(List& l) const {
 void ReleaseSweep::buildRankSums(List& l) const {
   for (const OverlapIndex::Entry& e : l.entries) {
     l.rankAt.push_back(rankOfNode[e.node]);
+    if (!grouped()) continue;
     l.groupAt.push_back(groupOfNode[e.node]);
     l.keyAt.push_back(keyOfNode[e.node]);
   }
   l.beforeByRank.reset(rankCount);
-  l.beforeByKey.reset(keyCount);
+  if (grouped()) l.beforeByKey.reset(keyCount);
 }
 
 // Numbers the distinct (group, rank) pairs of the nodes in order.
 void ReleaseSweep::numberKeys() {
   std::vector<std::pair<int, int>> keys;
-  for (size_t k = 0; k < rankOfNode.size(); ++k) {
-    keys.emplace_back(groupOfNode[k], rankOfNode[k]);
-    rankCount = std::max(rankCount, static_cast<size_t>(rankOfNode[k]) + 1);
-  }
+  for (size_t k = 0; k < rankOfNode.size(); ++k) keys.emplace_back(groupOfNode[k], rankOfNode[k]);
   std::sort(keys.begin(), keys.end());
   keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
   keyCount = keys.size();
@@ -181,7 +181,7 @@ void ReleaseSweep::buildDemandSums(List& l) const {
   std::vector<longint_t> demands;
   for (const OverlapIndex::Entry& e : l.entries) demands.push_back(e.demand);
   l.demandByRank.build(l.rankAt, demands);
-  l.demandByKey.build(l.keyAt, demands);
+  if (grouped()) l.demandByKey.build(l.keyAt, demands);
   l.demandSumsBuilt = true;
 }
 
@@ -192,7 +192,7 @@ void ReleaseSweep::tally(List& l, size_t at, longint_t count) const {
     return;
   }
   l.beforeByRank.add(static_cast<size_t>(l.rankAt[at]), count);
-  l.beforeByKey.add(static_cast<size_t>(l.keyAt[at]), count);
+  if (grouped()) l.beforeByKey.add(static_cast<size_t>(l.keyAt[at]), count);
 }
 
 // Brings the counts of the entries released before the date up to it.
@@ -287,14 +287,17 @@ std::optional<longint_t> ReleaseSweep::sumBelow(const Nodeset& nodeset, longint_
   if (!byRank || !answers(nodeset, 0, relI, d)) return std::nullopt;
   List& l = list(0);
   catchUp(l);
-  const int rank = rankOfNode[i], group = groupOfNode[i];
+  const int rank = boundOfNode.empty() ? rankOfNode[i] : boundOfNode[i];
   // Below the rank, less those of the group below it.
-  const auto [groupLo, groupHi] = groupKeysOfNode[i];
+  const int group = grouped() ? groupOfNode[i] : 0;
+  const auto [groupLo, groupHi] = grouped() ? groupKeysOfNode[i] : std::pair<size_t, size_t>{};
   const size_t below = static_cast<size_t>(std::max(rank, 0));
-  longint_t sum = l.beforeByRank.below(below) -
-                  (l.beforeByKey.below(groupHi) - l.beforeByKey.below(groupLo));
+  longint_t sum = l.beforeByRank.below(below);
+  if (grouped()) sum -= l.beforeByKey.below(groupHi) - l.beforeByKey.below(groupLo);
   if (end <= date) return sum;
-  const auto ahead = [&](size_t at) { return l.rankAt[at] < rank && l.groupAt[at] != group; };
+  const auto ahead = [&](size_t at) {
+    return l.rankAt[at] < rank && (!grouped() || l.groupAt[at] != group);
+  };
   const Window w = window(l, end);
   const size_t run = w.mid - w.lo;
   const bool walk = run < shortRun || (!l.demandSumsBuilt &&
@@ -305,9 +308,10 @@ std::optional<longint_t> ReleaseSweep::sumBelow(const Nodeset& nodeset, longint_
       if (ahead(at)) sum += l.entries[at].demand;
   } else {
     if (!l.demandSumsBuilt) buildDemandSums(l);
-    sum += l.demandByRank.below(w.lo, w.mid, rank) -
-           (l.demandByKey.below(w.lo, w.mid, static_cast<int>(groupHi)) -
-            l.demandByKey.below(w.lo, w.mid, static_cast<int>(groupLo)));
+    sum += l.demandByRank.below(w.lo, w.mid, rank);
+    if (grouped())
+      sum -= l.demandByKey.below(w.lo, w.mid, static_cast<int>(groupHi)) -
+             l.demandByKey.below(w.lo, w.mid, static_cast<int>(groupLo));
   }
   addPartial(l, w, end, [&](size_t at, longint_t count) {
     if (ahead(at)) sum += count;

@@ -20,16 +20,18 @@ class Nodeset;
 //
 // A sweep either counts the entries of the core lists on each bank by slot,
 // from prefix sums by slot, or sums the counts of the nodes themselves on
-// every bank the index covers by a rank and a group of each node, from totals
-// and range sums by rank.
+// every bank the index covers by a rank of each node, and a group when there
+// are groups, from totals and range sums by rank.
 //
 // One sweep serves the settlings of a whole analysis, each over an index of
 // its own, and keeps the room its lists took from one to the next.
 class ReleaseSweep {
  public:
   ReleaseSweep(const Nodeset& ns, int banks, int delay);
+  // By rank: a window of node i sums the nodes ranked below its bound (its own
+  // rank when no bounds are given), outside its group unless there are none.
   ReleaseSweep(const Nodeset& ns, int delay, std::vector<int> rankOfNode,
-               std::vector<int> groupOfNode);
+               std::vector<int> groupOfNode, std::vector<int> boundOfNode = {});
   ~ReleaseSweep();
   ReleaseSweep(const ReleaseSweep&) = delete;
   ReleaseSweep& operator=(const ReleaseSweep&) = delete;
@@ -45,9 +47,9 @@ class ReleaseSweep {
   // counts by slot.
   const std::vector<longint_t>* counts(const Nodeset& nodeset, int bank, longint_t relI,
                                        longint_t end, int delay);
-  // The sum over every bank of the counts of the nodes ranked below node i
-  // and outside its group, for node i's window from relI to end, under the
-  // same conditions for a sweep by rank.
+  // The sum over every bank of the counts of the nodes ranked below node i's
+  // bound and outside its group, for node i's window from relI to end, under
+  // the same conditions for a sweep by rank.
   std::optional<longint_t> sumBelow(const Nodeset& nodeset, longint_t relI, longint_t end,
                                     int delay, int i);
 
@@ -58,6 +60,7 @@ class ReleaseSweep {
   };
 
   bool answers(const Nodeset& nodeset, int list, longint_t relI, int delay) const;
+  bool grouped() const { return !groupOfNode.empty(); }
   List& list(int at);
   void buildSlotSums(List& l) const;
   void buildRankSums(List& l) const;
@@ -77,6 +80,7 @@ class ReleaseSweep {
   bool byRank = false;
   std::vector<int> rankOfNode;
   std::vector<int> groupOfNode;
+  std::vector<int> boundOfNode;
   // By rank: the number of ranks and of (group, rank) pairs, per node the
   // number of its pair and the numbers of the pairs below its group and its
   // own pair.

@@ -217,16 +217,15 @@ bool ResponseTimeAnalysis::risesInReleaseOrder() const {
   const Interference& bus = *processor->getBus();
   if (VERBOSE > 1 || processor->isOldConfig()) return false;
   if (processor->getCore()->reads() != Interference::Reads::Nothing) return false;
-  if (bus.reads() != Interference::Reads::Overlapping || !bus.monotone()) return false;
-  for (longint_t i = 0; i < ns->getSize(); ++i)
-    if (bus.readsByPriority(*ns, static_cast<int>(i))) return false;
+  if (bus.reads() != Interference::Reads::Overlapping || !bus.risesByOverlap(*ns)) return false;
   return sumsStaySmall(*ns, *processor);
 }
 
 // A node reads the nodes released before it, and of those released with it
 // only whether they have run at all, so the nodes settle one release date
 // after the other. False when a response time fell, which a monotone model
-// never lets happen; the caller then settles pass by pass.
+// never lets happen, or when the bus does not vouch for the response times
+// reached; the caller then settles pass by pass.
 bool ResponseTimeAnalysis::settleInReleaseOrder() {
   startResponseTimes();
   OverlapIndex index(*ns, processor->getNumberOfBanks());
@@ -253,6 +252,7 @@ bool ResponseTimeAnalysis::settleInReleaseOrder() {
     for (size_t p = first; p < last; ++p) previous->settled(order[p]);
     first = last;
   }
+  if (!processor->getBus()->roseByOverlap(*ns)) return false;
   previous->record();
   return true;
 }
