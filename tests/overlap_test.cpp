@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <climits>
 #include <optional>
 #include <random>
 #include <string>
@@ -84,7 +85,7 @@ class Scenes {
 // without the index attached.
 void expectSameAnswers(Bus& bus, Nodeset& ns, const OverlapIndex& index, int banks,
                        const std::vector<longint_t>& windows, const std::string& what) {
-  const std::vector<int> cores = {rxCoreId, txCoreId, 0, 1, 2};
+  const std::vector<int> cores = {INT_MIN, rxCoreId, txCoreId, 0, 1, 2, INT_MAX};
   for (int i = 0; i < static_cast<int>(ns.getSize()); ++i)
     for (int bank = 0; bank < banks; ++bank)
       for (longint_t t : windows) {
