@@ -236,6 +236,21 @@ TEST(Tollbrig, AnalysesEveryArchitectureAndWritesItsResults) {
            1,
            {},
            {}},
+          {"nodes on cores at both ends of the int range count as cores outside the processor",
+           "-silent -ts {data}/nodesets/coreIds.yaml -profiles {data}/profiles "
+           "-o {tmp}/out.yaml -arch {data}/arch/slow.yaml",
+           verdict("coreIds", "slow", false),
+           "",
+           0,
+           {{"out.yaml",
+             "numOfCores: 3\nmulti_rate_sched_test: [coreIds]\nnodes:\n"
+             "  a: {assignedTo: 2147483647, traceName: work, release: 0, deadline: 60, "
+             "response: 40, deps: []}\n"
+             "  b: {assignedTo: -2147483648, traceName: work, release: 0, deadline: 60, "
+             "response: 40, deps: []}\n"
+             "  c: {assignedTo: 0, traceName: work, release: 40, deadline: 60, deps: [a, b], "
+             "response: 40}\nschedulable: 0"}},
+           {}},
           {"a CSV file that cannot be written fails the definition",
            "-silent -csv " + pairOn + " -arch {data}/arch/fast.yaml",
            verdict("pair", "fast", true) + "CSV file generated in {tmp}/summary_pair.csv\n",

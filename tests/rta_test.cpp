@@ -1,3 +1,4 @@
+#include <climits>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -34,6 +35,7 @@ struct Outcome {
   std::vector<longint_t> releaseDates;
   std::string out;
   std::string err;
+  bool operator==(const Outcome&) const = default;
 };
 
 template <typename AnalysisType>
@@ -465,6 +467,45 @@ TEST(ResponseTimeAnalysis, MatchesTheStraightforwardAnalysisOnRandomNodeSets) {
                       << expected.out << expected.err;
   }
   EXPECT_GT(cycles, 0);
+}
+
+// Nodes on any int core id, the pseudo-cores and the ends of the range
+// included, next to nodes on the processor's cores: the same results as the
+// straightforward analysis, and a core id the processor lacks gives what any
+// other core id outside it gives.
+TEST(ResponseTimeAnalysis, AnyCoreIdAnswersAsTheStraightforwardAnalysis) {
+  const int elsewhere = 1000;  // neither a core of the processor nor a node index
+  const struct {
+    int core;
+    bool inProcessor;
+  } ids[] = {{INT_MIN, false},    {INT_MIN + 1, false},       {-12, false},
+             {txCoreId, true},    {rxCoreId, true},           {-1, false},
+             {0, true},           {2000000000, false},        {2147483636, false},
+             {INT_MAX - 1, false}, {INT_MAX, false}};
+  std::mt19937_64 rng(20261211);
+  for (const auto& id : ids)
+    for (int run = 0; run < 60; ++run) {
+      RandomCase c = randomCase(rng);
+      Settings settings(std::min(c.verbose, 3));
+      TestPlatform platform(c.bus, c.cores, c.banks, c.oldConfig, c.delays);
+      std::vector<NodeSpec> outside = c.tasks;
+      for (size_t k = 0; k < c.tasks.size(); k += 2) {
+        c.tasks[k].core = id.core;
+        outside[k].core = elsewhere;
+      }
+      Nodeset fastSet, referenceSet, outsideSet;
+      buildGraph(fastSet, c.tasks);
+      buildGraph(referenceSet, c.tasks);
+      buildGraph(outsideSet, outside);
+      const Outcome fast = analyse(fastSet, platform);
+      ReferenceAnalysis reference(&referenceSet, &platform.proc);
+      const std::string what =
+          "core " + std::to_string(id.core) + " run " + std::to_string(run) + " " + c.bus;
+      EXPECT_TRUE(fast == runAnalysis(reference, referenceSet)) << what;
+      if (!id.inProcessor) {
+        EXPECT_TRUE(fast == analyse(outsideSet, platform)) << what;
+      }
+    }
 }
 
 // Larger sets under the monotone buses, where the nodes settle in release

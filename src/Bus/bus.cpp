@@ -49,7 +49,7 @@ longint_t Bus::sumOver(const std::vector<int>& banks, int i, longint_t t, Nodese
 
 void Bus::attach(const OverlapIndex* index, ReleaseSweep* sweep) {
   overlapIndex = index;
-  slotsValid = false;
+  coresValid = false;
   releaseSweep = index != nullptr ? sweep : nullptr;
   countsValid = false;
   fullLengthsValid = false;
@@ -145,7 +145,7 @@ longint_t Bus::windowCount(int i, int c, longint_t t, const Nodeset& nodeset, in
   if (const OverlapIndex* index = indexFor(nodeset, bank)) {
     const int slot = index->slotOf(c);
     if (slot < 0) return 0;
-    if (countsValid && countsKey == keyOf(i, t, bank, delay)) return counts[slot];
+    if (countsValid && countsKey == keyOf(i, t, bank, delay)) return (*current)[slot];
     for (const OverlapIndex::Entry& e : index->listNear(slot, bank, relI, end))
       sum += entryAccesses(e, nodeset, relI, end, delay);
     return sum;
@@ -166,20 +166,20 @@ const std::vector<longint_t>* Bus::countEveryCore(CoreAccesses accesses, int i, 
   if (accesses != &Bus::computeA || index == nullptr) return nullptr;
   const int delay = proc->getAccDelay();
   const CountsKey key = keyOf(i, t, bank, delay);
-  if (countsValid && countsKey == key) return &counts;
+  if (countsValid && countsKey == key) return current;
   const longint_t relI = nodeset.getReleaseDate(i);
   const longint_t end = t + relI;
-  const std::vector<longint_t>* swept = sweptCounts(i, t, nodeset, bank);
-  if (swept != nullptr) {
-    counts = *swept;
-  } else {
-    counts.assign(index->slots(), 0);
-    for (const OverlapIndex::Entry& e : index->listsNear(bank, relI, end))
-      counts[e.slot] += entryAccesses(e, nodeset, relI, end, delay);
-  }
   countsKey = key;
   countsValid = true;
-  return &counts;
+  // The sweep's counts stay as they are until the next question to it, which
+  // only comes from here.
+  current = sweptCounts(i, t, nodeset, bank);
+  if (current != nullptr) return current;
+  counts.assign(index->slots(), 0);
+  for (const OverlapIndex::Entry& e : index->listsNear(bank, relI, end))
+    counts[e.slot] += entryAccesses(e, nodeset, relI, end, delay);
+  current = &counts;
+  return current;
 }
 
 longint_t Bus::coreCount(CoreAccesses accesses, const std::vector<longint_t>* every, int i,
@@ -192,12 +192,18 @@ Bus::CoreSlot Bus::coreSlot(int core) const {
   return {core, overlapIndex != nullptr ? overlapIndex->slotOf(core) : -1};
 }
 
-const std::vector<Bus::CoreSlot>& Bus::processorCores() {
-  if (slotsValid) return slotsOfCores;
-  slotsOfCores.clear();
-  for (int core : *proc->getCoresVec()) slotsOfCores.push_back(coreSlot(core));
-  slotsValid = overlapIndex != nullptr;
-  return slotsOfCores;
+const Bus::ProcessorCores& Bus::processorCores() {
+  if (coresValid) return cores;
+  cores.all.clear();
+  cores.real.clear();
+  for (int core : *proc->getCoresVec()) {
+    cores.all.push_back(coreSlot(core));
+    if (isRealCore(core)) cores.real.push_back(cores.all.back());
+  }
+  cores.tx = coreSlot(txCoreId);
+  cores.rx = coreSlot(rxCoreId);
+  coresValid = overlapIndex != nullptr;
+  return cores;
 }
 
 longint_t Bus::computeA(int i, int c, longint_t t, Nodeset* nodeset, int bank) {
@@ -267,11 +273,18 @@ longint_t Bus::roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Node
   const auto term = [&](const CoreSlot& q) {
     return std::min(cycles(acc, coreCount(accesses, every, i, q, t, nodeset, bank)), cap);
   };
+  const ProcessorCores& cores = processorCores();
   longint_t sum = 0;
-  for (const CoreSlot& q : processorCores())
-    if (isRealCore(q.core) && q.core != c) sum += term(q);
-  if (proc->hasTx() && c != txCoreId) sum += term(coreSlot(txCoreId));
-  if (proc->hasRx() && c != rxCoreId) sum += term(coreSlot(rxCoreId));
+  if (every != nullptr) {
+    // A core without a list counts 0, which adds nothing.
+    for (const CoreSlot& q : cores.real)
+      if (q.slot >= 0 && q.core != c) sum += std::min(cycles(acc, (*every)[q.slot]), cap);
+  } else {
+    for (const CoreSlot& q : cores.real)
+      if (q.core != c) sum += term(q);
+  }
+  if (proc->hasTx() && c != txCoreId) sum += term(cores.tx);
+  if (proc->hasRx() && c != rxCoreId) sum += term(cores.rx);
   return sum;
 }
 
@@ -287,7 +300,8 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   const auto count = [&](const CoreSlot& q) {
     return coreCount(accesses, every, i, q, t, nodeset, bank);
   };
-  const std::vector<CoreSlot>& cores = processorCores();
+  const ProcessorCores& processor = processorCores();
+  const std::vector<CoreSlot>& cores = processor.all;
 
   // Every term but the Rx accesses of a Tx or real-core node is capped at B, so
   // none of them needs counting when B is 0.
@@ -298,7 +312,7 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
         if (q.core != rxCoreId) sum += cycles(acc, count(q));
     return M + std::min(sum, B);
   }
-  const longint_t rxTerm = cycles(acc, count(coreSlot(rxCoreId)));
+  const longint_t rxTerm = cycles(acc, count(processor.rx));
   if (c == txCoreId) {
     longint_t sum = 0;
     if (B != 0)
@@ -310,7 +324,7 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   // the Tx accesses at most node i's burst plus the others' burst-weighted accesses.
   longint_t base = proc->isOldConfig() ? M : 0;
   if (B == 0) return base + rxTerm;
-  const longint_t tx = cycles(acc, count(coreSlot(txCoreId)));
+  const longint_t tx = cycles(acc, count(processor.tx));
   longint_t cap = B;
   for (const CoreSlot& q : cores) {
     if (!isRealCore(q.core) || q.core == c) continue;

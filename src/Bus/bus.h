@@ -201,8 +201,15 @@ class Bus : public Interference {
     int slot;
   };
   CoreSlot coreSlot(int core) const;
-  // The processor's cores in ascending order, kept while the index stays attached.
-  const std::vector<CoreSlot>& processorCores();
+  // The processor's cores in ascending order, its real cores among them, and
+  // its pseudo-cores, kept while the index stays attached.
+  struct ProcessorCores {
+    std::vector<CoreSlot> all;
+    std::vector<CoreSlot> real;
+    CoreSlot tx{};
+    CoreSlot rx{};
+  };
+  const ProcessorCores& processorCores();
   // The accesses of core q: from those counts when there are some, else asked for.
   longint_t coreCount(CoreAccesses accesses, const std::vector<longint_t>* every, int i,
                       const CoreSlot& q, longint_t t, Nodeset* nodeset, int bank);
@@ -210,13 +217,14 @@ class Bus : public Interference {
 
   const OverlapIndex* overlapIndex = nullptr;
   ReleaseSweep* releaseSweep = nullptr;
-  std::vector<CoreSlot> slotsOfCores;
+  ProcessorCores cores;
   std::vector<int> ownBanks;
   std::vector<longint_t> fullLengths;
   int fullLengthsDelay = 0;
   bool fullLengthsValid = false;
-  bool slotsValid = false;
+  bool coresValid = false;
   std::vector<longint_t> counts;
+  const std::vector<longint_t>* current = nullptr;  // the counts under countsKey
   CountsKey countsKey{};
   bool countsValid = false;
 };

@@ -27,8 +27,7 @@ struct OverlapIndex::Tables {
   void forEachEntry(bool inLists, Add add) const;
 
   int banks;
-  int firstCore = 0;
-  std::vector<int> slotOfCore;               // by core - firstCore
+  std::vector<int> coreOfSlot;  // ascending, so that a core's slot is found by search
   int slots = 0;
   // Node k's core-list slots, and its banks with their demands, in one array
   // each: from the k-th to the (k + 1)-th offset.
@@ -53,10 +52,6 @@ struct OverlapIndex::Tables {
 OverlapIndex::Tables::Tables(const Nodeset& ns, int bankCount) : banks(bankCount) {
   const longint_t n = ns.getSize();
   const auto& coreMap = ns.getCoreMap();
-  if (!coreMap.empty()) {
-    firstCore = coreMap.begin()->first;
-    slotOfCore.assign(coreMap.rbegin()->first - firstCore + 1, -1);
-  }
   // Ids past the set (left by an earlier build) name no node.
   slotsFrom.assign(n + 1, 0);
   for (const auto& [core, entries] : coreMap)
@@ -66,7 +61,7 @@ OverlapIndex::Tables::Tables(const Nodeset& ns, int bankCount) : banks(bankCount
   slotOfNode.resize(slotsFrom[n]);
   std::vector<size_t> filled(slotsFrom.begin(), slotsFrom.end() - 1);
   for (const auto& [core, entries] : coreMap) {
-    slotOfCore[core - firstCore] = slots;
+    coreOfSlot.push_back(core);
     for (longint_t k : entries)
       if (k < n) slotOfNode[filled[k]++] = slots;
     ++slots;
@@ -135,9 +130,9 @@ bool OverlapIndex::coversEveryBank(const Nodeset& nodeset, int bankCount) const 
 }
 
 int OverlapIndex::slotOf(int core) const {
-  const Tables& t = tables();
-  const long at = static_cast<long>(core) - t.firstCore;
-  return at >= 0 && at < static_cast<long>(t.slotOfCore.size()) ? t.slotOfCore[at] : -1;
+  const std::vector<int>& cores = tables().coreOfSlot;
+  const auto at = std::lower_bound(cores.begin(), cores.end(), core);
+  return at != cores.end() && *at == core ? static_cast<int>(at - cores.begin()) : -1;
 }
 
 int OverlapIndex::slots() const { return tables().slots; }

@@ -32,6 +32,7 @@ struct ReleaseSweep::List {
   std::vector<longint_t> releases;
   std::vector<longint_t> full;  // per entry, see Bus::fullLength
   longint_t longest = 0;        // largest full length
+  size_t stopHint = 0, wholeHint = 0;  // where the last window ended
 
   // By slot: demands by slot before every stride-th entry, one row per slot
   // count of entries at most, so that the rows take about the room of the
@@ -110,6 +111,14 @@ void ReleaseSweep::enter(longint_t d) { date = d; }
 
 longint_t ReleaseSweep::accesses(longint_t length, longint_t demand) const {
   return std::min(demand, Bus::windowQuotient(length, delay));
+}
+
+// accesses of the entry over the length, its whole demand without a quotient
+// where the length reaches its full length.
+longint_t ReleaseSweep::entryAccesses(const List& l, size_t at, longint_t length) const {
+  const longint_t full = l.full[at];
+  if (full != Bus::unreachable && length >= full) return l.entries[at].demand;
+  return accesses(length, l.entries[at].demand);
 }
 
 bool ReleaseSweep::answers(const Nodeset& nodeset, int at, longint_t relI, int d) const {
@@ -219,7 +228,7 @@ void ReleaseSweep::catchUp(List& l) const {
   }
   std::erase_if(l.part, [this](const List::Part& p) { return p.finish <= date; });
   for (List::Part& p : l.part) {
-    p.counted = accesses(p.finish - date, l.entries[p.at].demand);
+    p.counted = entryAccesses(l, p.at, p.finish - date);
     tally(l, p.at, p.counted);
   }
   l.idle.clear();
@@ -229,16 +238,54 @@ void ReleaseSweep::catchUp(List& l) const {
   l.ready = true;
 }
 
+// The first position from lo to hi whose date before does not accept, in
+// dates sorted so that before accepts a prefix. The search runs outward from
+// the hint, as the windows asked one after the other end close together.
+template <typename Before>
+size_t partitionNear(const std::vector<longint_t>& dates, size_t lo, size_t hi, size_t hint,
+                     Before before) {
+  hint = std::clamp(hint, lo, hi);
+  size_t from = lo, to = hi;  // the answer lies from from to to
+  if (hint < hi && before(dates[hint])) {
+    from = hint + 1;
+    for (size_t step = 1; from + step - 1 < hi; step *= 2) {
+      const size_t probe = from + step - 1;
+      if (!before(dates[probe])) {
+        to = probe;
+        break;
+      }
+      from = probe + 1;
+    }
+  } else {
+    to = hint;
+    for (size_t step = 1; to - lo >= step; step *= 2) {
+      const size_t probe = to - step;
+      if (before(dates[probe])) {
+        from = probe + 1;
+        break;
+      }
+      to = probe;
+    }
+  }
+  const auto first = dates.begin() + static_cast<long>(from);
+  return static_cast<size_t>(std::partition_point(first, dates.begin() + static_cast<long>(to), before) -
+                             dates.begin());
+}
+
 // Entries released from the date to end - longest count their whole demand,
 // those up to end in part.
-ReleaseSweep::Window ReleaseSweep::window(const List& l, longint_t end) const {
-  const auto first = l.releases.begin() + static_cast<long>(l.taken);
-  const auto stop = std::lower_bound(first, l.releases.end(), end);
-  const auto whole = l.longest != Bus::unreachable && end >= l.longest
-                         ? std::upper_bound(first, stop, end - l.longest)
-                         : first;
-  return {l.taken, static_cast<size_t>(whole - l.releases.begin()),
-          static_cast<size_t>(stop - l.releases.begin())};
+ReleaseSweep::Window ReleaseSweep::window(List& l, longint_t end) const {
+  const size_t stop = partitionNear(l.releases, l.taken, l.releases.size(), l.stopHint,
+                                    [end](longint_t r) { return r < end; });
+  size_t whole = l.taken;
+  if (l.longest != Bus::unreachable && end >= l.longest) {
+    const longint_t last = end - l.longest;
+    whole = partitionNear(l.releases, l.taken, stop, l.wholeHint,
+                          [last](longint_t r) { return r <= last; });
+  }
+  l.stopHint = stop;
+  l.wholeHint = whole;
+  return {l.taken, whole, stop};
 }
 
 // The entries released from the date that a window up to end counts in part,
@@ -246,7 +293,7 @@ ReleaseSweep::Window ReleaseSweep::window(const List& l, longint_t end) const {
 template <typename Add>
 void ReleaseSweep::addPartial(const List& l, const Window& w, longint_t end, Add add) const {
   for (size_t at = w.mid; at < w.hi; ++at)
-    add(at, accesses(end - l.releases[at], l.entries[at].demand));
+    add(at, entryAccesses(l, at, end - l.releases[at]));
   for (size_t at : l.idle)
     if (ns.getResponseTime(static_cast<int>(l.entries[at].node)) == 0)
       add(at, 0 - accesses(end - date, l.entries[at].demand));

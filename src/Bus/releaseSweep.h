@@ -68,10 +68,11 @@ class ReleaseSweep {
   void numberKeys();
   void tally(List& l, size_t at, longint_t count) const;
   void catchUp(List& l) const;
-  Window window(const List& l, longint_t end) const;
+  Window window(List& l, longint_t end) const;
   template <typename Add>
   void addPartial(const List& l, const Window& w, longint_t end, Add add) const;
   longint_t accesses(longint_t length, longint_t demand) const;
+  longint_t entryAccesses(const List& l, size_t at, longint_t length) const;
   void addWhole(const List& l, size_t lo, size_t hi);
 
   const Nodeset& ns;
