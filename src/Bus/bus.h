@@ -33,6 +33,8 @@ class Bus : public Interference {
   // A sweep for an analysis that takes the nodes in release order, with the
   // counts this model asks for; nullptr when none serves.
   virtual std::unique_ptr<ReleaseSweep> makeSweep(const Nodeset& nodeset, int banks);
+  // Every window term divides its overlap by the access delay.
+  longint_t wholeDemandFrom(const Nodeset& nodeset, int k) const override;
 
   // Transactions of node i on the bank.
   longint_t computeS(int i, longint_t t, Nodeset* nodeset, int bank);

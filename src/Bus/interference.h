@@ -54,6 +54,11 @@ class Interference {
   };
   virtual BankReads bankReads() const { return BankReads::EveryBank; }
 
+  // Under Overlapping: an overlap length from which every window term of node
+  // k counts k's whole demand, so a longer overlap gives the same terms;
+  // all ones when there is none.
+  virtual longint_t wholeDemandFrom(const Nodeset&, int) const { return ~longint_t{0}; }
+
   // Under Overlapping: whether the value never falls when the window or a
   // response time grows, as long as no date or sum passes 2^63. Such a model
   // charges on one bank at most 2 x (cores + 3) x its largest delay x (1 + the

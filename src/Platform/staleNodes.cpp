@@ -24,6 +24,15 @@ StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
   for (longint_t k : byRelease) releases.push_back(release(k));
   const bool busOnly = coreModel.reads() != Interference::Reads::Overlapping;
   collectBanks(busOnly ? busModel.bankReads() : Interference::BankReads::EveryBank);
+  for (longint_t k = 0; k < ns.getSize(); ++k) wholeFrom.push_back(wholeDemandFrom(static_cast<int>(k)));
+}
+
+longint_t StaleNodes::wholeDemandFrom(int k) const {
+  longint_t whole = 0;
+  for (const Interference* model : {&core, &bus})
+    if (model->reads() == Interference::Reads::Overlapping)
+      whole = std::max(whole, model->wholeDemandFrom(ns, k));
+  return whole;
 }
 
 void StaleNodes::collectBanks(Interference::BankReads scope) {
@@ -90,9 +99,15 @@ void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
     markAll();
     return;
   }
-  // The nodes released with k see only whether k has run at all.
+  // A node released at rel + d, 0 < d, counts k's terms from the overlap
+  // R(k) - d, unclipped by its own window, so one whose overlap reaches k's
+  // whole demand both before and after counts k's whole demand both times:
+  // the nodes up to rel + min(before, after) - whole keep their terms. Those
+  // released with k see only whether k has run at all.
   const bool ranBoth = before != 0 && after != 0;
-  const auto first = ranBoth ? std::upper_bound(releases.begin(), releases.end(), rel)
+  const longint_t shorter = std::min(before, after);
+  const longint_t kept = shorter > wholeFrom[k] ? shorter - wholeFrom[k] : 0;
+  const auto first = ranBoth ? std::upper_bound(releases.begin(), releases.end(), rel + kept)
                              : std::lower_bound(releases.begin(), releases.end(), rel);
   for (auto r = first; r != releases.end() && *r < end; ++r) {
     const longint_t p = r - releases.begin();

@@ -40,6 +40,9 @@ class StaleNodes {
     return std::uint64_t{1} << (static_cast<unsigned>(bank) % 64);
   }
   void collectBanks(Interference::BankReads scope);
+  // The overlap length from which every model that reads by overlap counts
+  // node k's whole demand.
+  longint_t wholeDemandFrom(int k) const;
 
   const Nodeset& ns;
   const Interference& core;
@@ -62,6 +65,7 @@ class StaleNodes {
   std::vector<int> leastFrom;
   std::vector<std::uint64_t> reachBanks;  // per node, the banks where it has a demand
   std::vector<bool> reachesAll;           // per node, whether it reaches every node it overlaps
+  std::vector<longint_t> wholeFrom;       // per node, the overlap from which it counts whole
   std::vector<std::uint64_t> readBanks;   // in byRelease order, the banks where a node reads
 };
 
