@@ -15,10 +15,16 @@ class BusFP : public Bus {
   Reads reads() const override { return Reads::Overlapping; }
   // The periodic bound reads the response time of every node with a memory demand.
   bool readsByPriority(const Nodeset& nodeset, int k) const override;
+  // Saturated: the periodic workload reached the transactions of every bank.
+  longint_t saturationBound(const Nodeset& nodeset) const override;
+  bool saturated(int i) const override;
 
  private:
   static longint_t capped(longint_t S, longint_t lowerOrEqual);
   longint_t workload(int i, longint_t t, Nodeset* nodeset, longint_t cap);
+  void noteSaturation(int i, bool reached);
+
+  std::vector<bool> saturatedLast;
 };
 
 #endif
