@@ -471,7 +471,8 @@ TEST(StaleNodes, SaturatedNodesAreSparedOnlyWhereTheyKeepTheirValue) {
       }
       if (scale == 2 && ns.getMemDemand(i) != 0)
         ns.setMemDemand(i, (longint_t{1} << 46) + scenes.pick(0, 9));
-      if (scale == 3 && scenes.pick(0, 1) == 0) ns.setPeriod(i, (longint_t{1} << 24) - scenes.pick(0, 90));
+      if (scale == 3 && scenes.pick(0, 1) == 0)
+        ns.setPeriod(i, (longint_t{1} << 24) - scenes.pick(0, 90));
     }
     const int k = scenes.pick(0, n - 1);
     if (ns.getMemDemand(k) == 0) ns.setMemDemand(k, scenes.pick(1, 4));

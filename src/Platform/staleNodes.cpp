@@ -27,7 +27,8 @@ StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
   for (longint_t k : byRelease) releases.push_back(release(k));
   const bool busOnly = coreModel.reads() != Interference::Reads::Overlapping;
   collectBanks(busOnly ? busModel.bankReads() : Interference::BankReads::EveryBank);
-  for (longint_t k = 0; k < ns.getSize(); ++k) wholeFrom.push_back(wholeDemandFrom(static_cast<int>(k)));
+  for (longint_t k = 0; k < ns.getSize(); ++k)
+    wholeFrom.push_back(wholeDemandFrom(static_cast<int>(k)));
 }
 
 longint_t StaleNodes::wholeDemandFrom(int k) const {
