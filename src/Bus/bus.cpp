@@ -334,3 +334,9 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   }
   return base + std::min(tx, cap) + rxTerm;
 }
+
+longint_t Bus::wholeDemandFrom(const Nodeset& nodeset, int k) const {
+  longint_t most = 0;
+  for (const auto& [bank, demand] : nodeset.getVecMemDemand(k)) most = std::max(most, demand);
+  return fullLength(most, accessDelay());
+}

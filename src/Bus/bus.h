@@ -36,6 +36,12 @@ class Bus : public Interference {
   // A sweep for an analysis that takes the nodes in release order, with the
   // counts this model asks for; nullptr when none serves.
   virtual std::unique_ptr<ReleaseSweep> makeSweep(const Nodeset& nodeset, int banks);
+  // The models that read by overlap (round robin, two-level with the Rx nodes
+  // on every bank, FIFO, and the window part of fixed priority) count node k
+  // on a bank as min(demand, window quotient of the overlap by the access
+  // delay), so from the full length of its largest demand on. The others
+  // read no response time.
+  longint_t wholeDemandFrom(const Nodeset& nodeset, int k) const override;
 
   // Transactions of node i on the bank.
   longint_t computeS(int i, longint_t t, Nodeset* nodeset, int bank);

@@ -75,7 +75,9 @@ longint_t BusFP::getInterference(int i, longint_t t, Nodeset* nodeset, int bank)
   const longint_t higherOrEqual =
       windowSum(i, t, nodeset, bank, [&](int k) { return ns.getPriority(k) >= priority; });
   const longint_t S = computeS(i, t, nodeset, bank);
-  return cycles(proc->getMemDelay(), higherOrEqual + capped(S, workload(i, t, nodeset, S)) + 1);
+  const longint_t lowerOrEqual = workload(i, t, nodeset, S);
+  noteSaturation(i, saturated(i) && lowerOrEqual >= S);
+  return cycles(proc->getMemDelay(), higherOrEqual + capped(S, lowerOrEqual) + 1);
 }
 
 // The periodic bound and the transactions take the same shape on every bank,
@@ -86,6 +88,7 @@ longint_t BusFP::getInterference(int i, longint_t t, Nodeset* nodeset, int bank)
 longint_t BusFP::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   const Nodeset& ns = *nodeset;
   const OverlapIndex* index = indexForEveryBank(ns, banks);
+  noteSaturation(i, true);
   if (index == nullptr || banks <= 0) return Bus::bankSum(i, t, nodeset, banks);
   const int priority = ns.getPriority(i);
   const std::optional<longint_t> swept = sweptSumBelow(i, t, ns);
@@ -101,6 +104,7 @@ longint_t BusFP::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   // bound reaches the transactions from the start and holds only where it
   // still does at the end: there every bank adds its transactions twice.
   const longint_t lowerOrEqual = swept ? most : workload(i, t, nodeset, most);
+  noteSaturation(i, lowerOrEqual >= most);
   for (int bank : own) sum += capped(computeS(i, t, nodeset, bank), lowerOrEqual);
   return cycles(proc->getMemDelay(), sum);
 }
@@ -184,6 +188,44 @@ bool BusFP::roseByOverlap(const Nodeset& nodeset) const {
     if (__builtin_add_overflow(sum, term, &sum)) return false;
   }
   return true;
+}
+
+bool BusFP::saturated(int i) const {
+  return static_cast<size_t>(i) < saturatedLast.size() && saturatedLast[i];
+}
+
+void BusFP::noteSaturation(int i, bool reached) {
+  if (static_cast<size_t>(i) >= saturatedLast.size()) saturatedLast.resize(i + 1);
+  saturatedLast[i] = reached;
+}
+
+// Below the bound, computeL is exact and never falls as a response time rises,
+// and the workload cannot wrap around, so it stays at or above the caps it
+// reached. With t and R(k) at most T: x = t + R(k) - memory cycles is an exact
+// integer below 2^24 or negative (computeL is then 0), so with x + period
+// below 2^24 the quotient by the period is exact and y is x's remainder, and
+// a period of 0 or of 2^24 and more holds no whole period of x; computeL is
+// then at most (periods + 1) x m, at most (2T + 1) x m, and the sum
+// of the bounds stays below 2^53, where doubles are exact. Within one number
+// of periods it grows with y; one more period adds m, at least what min(q, m)
+// held. The ceilings divide by the memory delay, so it must be positive.
+longint_t BusFP::saturationBound(const Nodeset& nodeset) const {
+  const int64_t d = proc->getMemDelay();
+  if (d <= 0) return 0;
+  constexpr longint_t exactFloat = longint_t{1} << 24, exactDouble = longint_t{1} << 53;
+  longint_t periods = 0, demands = 0;
+  for (longint_t k = 0; k < nodeset.getSize(); ++k) {
+    const longint_t m = nodeset.getMemDemand(static_cast<int>(k));
+    if (m == 0) continue;
+    const longint_t period = nodeset.getPeriod(static_cast<int>(k));
+    if (period < exactFloat) periods = std::max(periods, period);
+    if (m >= exactDouble - demands) return 0;
+    demands += m;
+  }
+  if (demands == 0 || periods >= exactFloat - 1) return 0;
+  const longint_t byFloat = (exactFloat - 1 - periods) / 2;
+  const longint_t byDouble = ((exactDouble - 1) / demands - 1) / 2;
+  return std::min(byFloat, byDouble);
 }
 
 // The node's transactions and the workload capped at them.

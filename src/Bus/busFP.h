@@ -23,10 +23,16 @@ class BusFP : public Bus {
   bool roseByOverlap(const Nodeset& nodeset) const override;
   // Sums over the nodes ranked by priority value, highest first.
   std::unique_ptr<ReleaseSweep> makeSweep(const Nodeset& nodeset, int banks) override;
+  // Saturated: the periodic workload reached the transactions of every bank.
+  longint_t saturationBound(const Nodeset& nodeset) const override;
+  bool saturated(int i) const override;
 
  private:
   static longint_t capped(longint_t S, longint_t lowerOrEqual);
   longint_t workload(int i, longint_t t, Nodeset* nodeset, longint_t cap);
+  void noteSaturation(int i, bool reached);
+
+  std::vector<bool> saturatedLast;
 };
 
 #endif

@@ -41,6 +41,12 @@ class Interference {
   // Under Overlapping: whether node k's response time also reaches every node
   // whose priority value is not below k's, wherever it lies.
   virtual bool readsByPriority(const Nodeset&, int) const { return false; }
+  // Under Overlapping: while no response time exceeds this bound, a node whose
+  // last evaluation saturated keeps its value when response times read by
+  // priority rise; 0 when no bound holds. Whether node i's last evaluation
+  // saturated.
+  virtual longint_t saturationBound(const Nodeset&) const { return 0; }
+  virtual bool saturated(int) const { return false; }
 
   // Under Overlapping, on which banks node i reads the others. A window term
   // of node k counts at most k's demand on the bank, so k reaches i only on a
@@ -53,6 +59,11 @@ class Interference {
     TransactionBanksAndRx,
   };
   virtual BankReads bankReads() const { return BankReads::EveryBank; }
+
+  // Under Overlapping: an overlap length from which every window term of node
+  // k counts k's whole demand, so a longer overlap gives the same terms;
+  // all ones when there is none.
+  virtual longint_t wholeDemandFrom(const Nodeset&, int) const { return ~longint_t{0}; }
 
   // Under Overlapping: whether the value never falls when the window or a
   // response time grows, as long as no date or sum passes 2^63. Such a model

@@ -13,8 +13,11 @@ StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
       core(coreModel),
       bus(busModel),
       reads(std::max(coreModel.reads(), busModel.reads())),
-      stale(nodeset.getSize()) {
+      stale(nodeset.getSize()),
+      saturationBound(busModel.saturationBound(nodeset)) {
   stale.setAll();
+  for (longint_t k = 0; k < ns.getSize(); ++k)
+    largestResponse = std::max(largestResponse, ns.getResponseTime(static_cast<int>(k)));
   if (reads != Interference::Reads::Overlapping) return;
   byRelease.resize(ns.getSize());
   std::iota(byRelease.begin(), byRelease.end(), 0);
@@ -24,6 +27,16 @@ StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
   for (longint_t k : byRelease) releases.push_back(release(k));
   const bool busOnly = coreModel.reads() != Interference::Reads::Overlapping;
   collectBanks(busOnly ? busModel.bankReads() : Interference::BankReads::EveryBank);
+  for (longint_t k = 0; k < ns.getSize(); ++k)
+    wholeFrom.push_back(wholeDemandFrom(static_cast<int>(k)));
+}
+
+longint_t StaleNodes::wholeDemandFrom(int k) const {
+  longint_t whole = 0;
+  for (const Interference* model : {&core, &bus})
+    if (model->reads() == Interference::Reads::Overlapping)
+      whole = std::max(whole, model->wholeDemandFrom(ns, k));
+  return whole;
 }
 
 void StaleNodes::collectBanks(Interference::BankReads scope) {
@@ -46,20 +59,13 @@ void StaleNodes::collectBanks(Interference::BankReads scope) {
 }
 
 void StaleNodes::beginPass() {
-  std::sort(changesNow.begin(), changesNow.end());
-  changedBefore.clear();
-  leastFrom.assign(changesNow.size(), 0);
-  int least = INT_MAX;
-  for (size_t c = changesNow.size(); c-- > 0;)
-    leastFrom[c] = least = std::min(least, changesNow[c].second);
-  for (const auto& change : changesNow) changedBefore.push_back(change.first);
-  changesNow.clear();
-  leastNow = noChange;
+  changes.beginPass();
+  rises.beginPass();
 }
 
 longint_t StaleNodes::next(longint_t i) const {
   const longint_t flagged = stale.next(i);
-  if (leastNow == noChange && changedBefore.empty()) return flagged;
+  if (changes.empty() && rises.empty()) return flagged;
   for (longint_t j = i; j < flagged; ++j)
     if (readsChange(j)) return j;
   return flagged;
@@ -67,9 +73,30 @@ longint_t StaleNodes::next(longint_t i) const {
 
 bool StaleNodes::readsChange(longint_t j) const {
   const int priority = ns.getPriority(static_cast<int>(j));
+  return changes.reach(j, priority) ||
+         (!bus.saturated(static_cast<int>(j)) && rises.reach(j, priority));
+}
+
+void StaleNodes::PriorityChanges::add(longint_t k, int priority) {
+  now.emplace_back(k, priority);
+  leastNow = std::min<std::int64_t>(leastNow, priority);
+}
+
+void StaleNodes::PriorityChanges::beginPass() {
+  std::sort(now.begin(), now.end());
+  before.clear();
+  leastFrom.assign(now.size(), 0);
+  int least = INT_MAX;
+  for (size_t c = now.size(); c-- > 0;) leastFrom[c] = least = std::min(least, now[c].second);
+  for (const auto& change : now) before.push_back(change.first);
+  now.clear();
+  leastNow = noChange;
+}
+
+bool StaleNodes::PriorityChanges::reach(longint_t j, int priority) const {
   if (priority >= leastNow) return true;
-  const auto after = std::upper_bound(changedBefore.begin(), changedBefore.end(), j);
-  return after != changedBefore.end() && leastFrom[after - changedBefore.begin()] <= priority;
+  const auto after = std::upper_bound(before.begin(), before.end(), j);
+  return after != before.end() && leastFrom[after - before.begin()] <= priority;
 }
 
 void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
@@ -80,9 +107,12 @@ void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
   }
   const int node = static_cast<int>(k);
   stale.set(k);
-  if (core.readsByPriority(ns, node) || bus.readsByPriority(ns, node)) {
-    changesNow.emplace_back(k, ns.getPriority(node));
-    leastNow = std::min<std::int64_t>(leastNow, ns.getPriority(node));
+  largestResponse = std::max(largestResponse, after);
+  if (core.readsByPriority(ns, node)) {
+    changes.add(k, ns.getPriority(node));
+  } else if (bus.readsByPriority(ns, node)) {
+    const bool keepsSaturation = after > before && largestResponse <= saturationBound;
+    (keepsSaturation ? rises : changes).add(k, ns.getPriority(node));
   }
   const longint_t rel = ns.getReleaseDate(node);
   const longint_t end = rel + std::max(before, after);
@@ -90,9 +120,15 @@ void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
     markAll();
     return;
   }
-  // The nodes released with k see only whether k has run at all.
+  // A node released at rel + d, 0 < d, counts k's terms from the overlap
+  // R(k) - d, unclipped by its own window, so one whose overlap reaches k's
+  // whole demand both before and after counts k's whole demand both times:
+  // the nodes up to rel + min(before, after) - whole keep their terms. Those
+  // released with k see only whether k has run at all.
   const bool ranBoth = before != 0 && after != 0;
-  const auto first = ranBoth ? std::upper_bound(releases.begin(), releases.end(), rel)
+  const longint_t shorter = std::min(before, after);
+  const longint_t kept = shorter > wholeFrom[k] ? shorter - wholeFrom[k] : 0;
+  const auto first = ranBoth ? std::upper_bound(releases.begin(), releases.end(), rel + kept)
                              : std::lower_bound(releases.begin(), releases.end(), rel);
   for (auto r = first; r != releases.end() && *r < end; ++r) {
     const longint_t p = r - releases.begin();

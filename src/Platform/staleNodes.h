@@ -19,7 +19,9 @@ class Nodeset;
 // A node read by priority reaches every node whose priority value is not
 // below its own. Rather than marking them all, the changes of such nodes are
 // kept with their place in the pass: in index order, a node is stale when one
-// of them came before it in this pass, or after it in the last one.
+// of them came before it in this pass, or after it in the last one. Rises
+// that keep every response time within the bus's saturation bound are kept
+// apart, as they leave the nodes whose last evaluation saturated as they are.
 class StaleNodes {
  public:
   StaleNodes(const Nodeset& ns, const Interference& core, const Interference& bus);
@@ -40,6 +42,9 @@ class StaleNodes {
     return std::uint64_t{1} << (static_cast<unsigned>(bank) % 64);
   }
   void collectBanks(Interference::BankReads scope);
+  // The overlap length from which every model that reads by overlap counts
+  // node k's whole demand.
+  longint_t wholeDemandFrom(int k) const;
 
   const Nodeset& ns;
   const Interference& core;
@@ -48,20 +53,35 @@ class StaleNodes {
   NodeFlags stale;
   std::vector<longint_t> byRelease;  // node indexes sorted by release date
   std::vector<longint_t> releases;   // their release dates
-  // Whether node j reads a change by priority: one in this pass, or one of the
-  // last pass after it.
+  // Whether node j reads a change by priority.
   bool readsChange(longint_t j) const;
 
-  // The nodes read by priority that changed in this pass, with their priority
-  // values, and the least of these values. Those of the last pass by index,
+  // Changes of nodes read by priority: those of this pass, with their priority
+  // values, and the least of these values; those of the last pass by index,
   // and from each on the least priority value.
-  static constexpr std::int64_t noChange = INT64_MAX;
-  std::vector<std::pair<longint_t, int>> changesNow;
-  std::int64_t leastNow = noChange;
-  std::vector<longint_t> changedBefore;
-  std::vector<int> leastFrom;
+  class PriorityChanges {
+   public:
+    void add(longint_t k, int priority);
+    void beginPass();
+    bool empty() const { return leastNow == noChange && before.empty(); }
+    // Whether a node j of this priority value reads one: one in this pass, or
+    // one of the last pass after it.
+    bool reach(longint_t j, int priority) const;
+
+   private:
+    static constexpr std::int64_t noChange = INT64_MAX;
+    std::vector<std::pair<longint_t, int>> now;
+    std::int64_t leastNow = noChange;
+    std::vector<longint_t> before;
+    std::vector<int> leastFrom;
+  };
+  PriorityChanges changes;  // those every node of a reached priority reads
+  PriorityChanges rises;    // those only the nodes that did not saturate read
+  longint_t saturationBound;
+  longint_t largestResponse = 0;
   std::vector<std::uint64_t> reachBanks;  // per node, the banks where it has a demand
   std::vector<bool> reachesAll;           // per node, whether it reaches every node it overlaps
+  std::vector<longint_t> wholeFrom;       // per node, the overlap from which it counts whole
   std::vector<std::uint64_t> readBanks;   // in byRelease order, the banks where a node reads
 };
 
