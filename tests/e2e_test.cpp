@@ -23,7 +23,8 @@ using Fields = std::vector<std::pair<std::string, std::string>>;
 // text with every occurrence of each field's key replaced by its value.
 std::string fill(std::string text, const Fields& fields) {
   for (const auto& [key, value] : fields)
-    for (std::size_t at = text.find(key); at != std::string::npos; at = text.find(key, at))
+    for (std::size_t at = text.find(key); at != std::string::npos;
+         at = text.find(key, at + value.size()))
       text.replace(at, key.size(), value);
   return text;
 }
