@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -130,10 +131,15 @@ bool isBeingRead(const FileId& id) {
 }
 
 // The words of an option file's first maxOptionFileBytes, at most maxOptionFileWords.
+// The text grows by chunks, so a short file costs only its own length.
 std::vector<std::string> readOptionWords(std::istream& in) {
-  std::string text(maxOptionFileBytes, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(in.gcount()));
+  std::string text;
+  std::array<char, 4096> chunk;
+  while (text.size() < maxOptionFileBytes && in) {
+    const std::size_t wanted = std::min(chunk.size(), maxOptionFileBytes - text.size());
+    in.read(chunk.data(), static_cast<std::streamsize>(wanted));
+    text.append(chunk.data(), static_cast<std::size_t>(in.gcount()));
+  }
   std::istringstream words(text);
   std::vector<std::string> fileWords;
   std::string word;
