@@ -19,8 +19,8 @@ std::string cacheGeometryError(int lineSize, int numberOfSets, int associativity
   return error;
 }
 
-CacheGeometry::CacheGeometry(int lineSize, int numberOfSets, int associativity)
-    : lineSize(lineSize), numberOfSets(numberOfSets), associativity(associativity) {}
+CacheGeometry::CacheGeometry(int bytesPerLine, int sets, int ways)
+    : lineSize(bytesPerLine), numberOfSets(sets), associativity(ways) {}
 
 bool CacheGeometry::isValid() const {
   return cacheGeometryError(lineSize, numberOfSets, associativity).empty();

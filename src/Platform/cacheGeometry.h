@@ -20,7 +20,7 @@ typedef std::vector<int> CacheContents;
 class CacheGeometry {
  public:
   CacheGeometry() = default;
-  CacheGeometry(int lineSize, int numberOfSets, int associativity);
+  CacheGeometry(int bytesPerLine, int sets, int ways);
 
   int getLineSize() const { return lineSize; }
   int getNumberOfSets() const { return numberOfSets; }

@@ -12,7 +12,7 @@ namespace {
 // Maximum over the prefixes of a sequence under point updates; 0 for an empty prefix.
 class PrefixMax {
  public:
-  explicit PrefixMax(size_t size) : size(size), tree(2 * size, 0) {}
+  explicit PrefixMax(size_t length) : size(length), tree(2 * length, 0) {}
 
   void set(size_t pos, longint_t value) {
     pos += size;
