@@ -287,7 +287,7 @@ TEST_F(ExportTest, CsvMakespan) {
     Nodeset set;
     buildNodeset(set, inputs);
     for (size_t i = 0; i < inputs.size(); ++i)
-      set.setResponseTime(i, c.releaseAndResponse[i].second);
+      set.setResponseTime(static_cast<int>(i), c.releaseAndResponse[i].second);
     CapturedStdout quiet;
     EXPECT_EQ(set.exportCSV(out, "g", "B", 1, "T"), 0);
     quiet.text();

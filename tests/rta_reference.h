@@ -51,12 +51,12 @@ class ReferenceAnalysis {
       starts.push_back(dates);
 
       for (longint_t i = 0; i < n; ++i) {
-        prevR[i] = ns->getProcDemand(i);
+        prevR[i] = ns->getProcDemand(at(i));
         if (proc->isOldConfig())
           for (int b = 0; b < proc->getNumberOfBanks(); ++b)
-            prevR[i] += ns->getMemDemandPerBank(i, b) *
+            prevR[i] += ns->getMemDemandPerBank(at(i), b) *
                         static_cast<longint_t>(static_cast<int64_t>(proc->getMemDelay()));
-        ns->setResponseTime(i, prevR[i]);
+        ns->setResponseTime(at(i), prevR[i]);
       }
       int passes = 0;
       std::set<std::pair<std::vector<longint_t>, std::vector<longint_t>>> seen;
@@ -70,7 +70,7 @@ class ReferenceAnalysis {
         for (longint_t k = 0; k < n; ++k) now[k] = R(k);
         if (!seen.emplace(now, prevR).second) return fail("Error: the analysis does not converge.");
         if (prevR[i] > R(i)) {
-          const auto& traces = ns->getTraceVector(i);
+          const auto& traces = ns->getTraceVector(at(i));
           std::cout << "Warning: task ID " << i << ": " << (traces.empty() ? "" : traces[0])
                     << " old " << prevR[i] << " new " << R(i) << '\n';
         }
@@ -86,18 +86,18 @@ class ReferenceAnalysis {
         longint_t first = 0;
         for (longint_t i = 0; i < n; ++i) {
           longint_t r = rel0[i];
-          for (longint_t d : ns->getDepsVector(i)) r = std::max(r, R(d) + rel(d));
-          if (const auto* list = ns->getNodesPerCore(ns->getAssignedTo(i)))
+          for (longint_t d : ns->getDepsVector(at(i))) r = std::max(r, R(d) + rel(d));
+          if (const auto* list = ns->getNodesPerCore(ns->getAssignedTo(at(i))))
             for (longint_t j : *list)
-              if (ns->getPriority(j) < ns->getPriority(i)) r = std::max(r, R(j) + rel(j));
+              if (ns->getPriority(at(j)) < ns->getPriority(at(i))) r = std::max(r, R(j) + rel(j));
           if (r != rel(i)) {
-            ns->setReleaseDate(i, r);
+            ns->setReleaseDate(at(i), r);
             if (!passChanged) first = i;
             passChanged = changed = true;
           }
         }
         if (passChanged && pass > n + 1)
-          return fail("Error: dependency cycle through node '" + ns->getTaskName(first) + "'.");
+          return fail("Error: dependency cycle through node '" + ns->getTaskName(at(first)) + "'.");
       }
       ++outerLoopIter;
       if (VERBOSE > 3) {
@@ -115,16 +115,16 @@ class ReferenceAnalysis {
     for (longint_t i = 0; i < n; ++i) {
       const bool beyond = R(i) > ~0UL - rel(i);
       const longint_t finish = beyond ? ~0UL : R(i) + rel(i);
-      const longint_t deadline = ns->getDeadline(i);
+      const longint_t deadline = ns->getDeadline(at(i));
       if (beyond || finish > deadline) {
         schedulable = false;
         if (VERBOSE > 1)
-          std::cout << "\033[1;31m Task '" << ns->getTaskName(i)
+          std::cout << "\033[1;31m Task '" << ns->getTaskName(at(i))
                     << "' exceeded its deadline: finish date = " << finish
                     << ", deadline = " << deadline << "\033[0m\n";
       }
       if (VERBOSE > 2)
-        std::cout << " Task '" << ns->getTaskName(i) << "': R_" << i << " = " << R(i)
+        std::cout << " Task '" << ns->getTaskName(at(i)) << "': R_" << i << " = " << R(i)
                   << ". Release_" << i << " = " << rel(i) << ". D_" << i << " = " << deadline
                   << ".\n";
     }
@@ -133,8 +133,9 @@ class ReferenceAnalysis {
   }
 
  private:
-  longint_t R(longint_t i) const { return ns->getResponseTime(static_cast<int>(i)); }
-  longint_t rel(longint_t i) const { return ns->getReleaseDate(static_cast<int>(i)); }
+  static int at(longint_t i) { return static_cast<int>(i); }
+  longint_t R(longint_t i) const { return ns->getResponseTime(at(i)); }
+  longint_t rel(longint_t i) const { return ns->getReleaseDate(at(i)); }
 
   static int fail(const std::string& message) {
     std::cout.flush();
