@@ -1,0 +1,62 @@
+#ifndef TOLLBRIG_PLATFORM_PASSSETTLING_H
+#define TOLLBRIG_PLATFORM_PASSSETTLING_H
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "Bus/overlapIndex.h"
+#include "Platform/lent.h"
+#include "Platform/nodeFlags.h"
+#include "Platform/staleNodes.h"
+#include "keys.h"
+
+class Nodeset;
+class Processor;
+class ResponseTimeAnalysis;
+
+// The response times settling pass by pass from their start values under the
+// same release dates. Every pass recomputes the response times from the
+// current ones alone, and refreshes the first entry of prevR that differs from
+// them. differs holds the entries of prevR that differ from the response
+// times, and hash sums a hash of every entry of both, so neither needs a walk
+// over all nodes per pass. The bus uses the index, and a pass computes only
+// the stale nodes.
+class PassSettling {
+ public:
+  enum class Outcome { settled, busFailed, goesRound };
+
+  // Starts from the response times the node set holds, which are start.
+  PassSettling(const ResponseTimeAnalysis& analysis, Nodeset& nodeset, Processor& proc,
+               std::vector<longint_t> start);
+
+  // Settles the response times; passes counts the refreshes of prevR.
+  Outcome settle(int& passes);
+
+ private:
+  // Hashes of the fixed-point states seen, with the pass after which each was seen.
+  typedef std::unordered_multimap<std::uint64_t, int> StateLog;
+
+  // One pass of the response-time equation over the stale nodes, in place;
+  // true when some response time changed. The other nodes would keep their
+  // values.
+  bool runPass();
+  longint_t responseTime(longint_t i) const;
+  // Sets R(i) and keeps what the settling tracks up to date.
+  void store(longint_t i, longint_t r);
+  longint_t firstDifference(const std::vector<longint_t>& replayed) const;
+  void refresh(longint_t i);
+  bool revisits(StateLog& seen, const std::vector<longint_t>& start, int pass);
+
+  const ResponseTimeAnalysis& analysis;
+  Nodeset& ns;
+  Processor& processor;
+  std::vector<longint_t> prevR;
+  NodeFlags differs;
+  std::uint64_t hash = 0;
+  OverlapIndex index;
+  StaleNodes stale;
+  Lent lent;
+};
+
+#endif
