@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "Bus/overlapIndex.h"
-#include "Bus/rangeRankSums.h"
-#include "Bus/rankTotals.h"
-#include "Bus/releaseSweep.h"
-#include "Platform/staleNodes.h"
+#include "Speedup/overlapIndex.h"
+#include "Speedup/rangeRankSums.h"
+#include "Speedup/rankTotals.h"
+#include "Speedup/releaseSweep.h"
+#include "Speedup/staleNodes.h"
 #include "rta_support.h"
 
 namespace {

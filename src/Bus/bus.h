@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "Bus/interference.h"
-#include "Bus/overlapIndex.h"
-#include "Bus/releaseSweep.h"
+#include "Speedup/overlapIndex.h"
+#include "Speedup/releaseSweep.h"
 #include "count.h"
 #include "nodeset.h"
 

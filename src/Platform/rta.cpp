@@ -8,10 +8,10 @@
 
 #include "Bus/bus.h"
 #include "Platform/core.h"
-#include "Platform/previousSettling.h"
+#include "Speedup/previousSettling.h"
 #include "Platform/processor.h"
 #include "Platform/releaseDates.h"
-#include "Platform/staleNodes.h"
+#include "Speedup/staleNodes.h"
 #include "globals.h"
 #include "keys.h"
 #include "nodeset.h"

@@ -1,4 +1,4 @@
-#include "Bus/releaseSweep.h"
+#include "Speedup/releaseSweep.h"
 
 #include <algorithm>
 #include <functional>
@@ -6,8 +6,8 @@
 #include <utility>
 
 #include "Bus/bus.h"
-#include "Bus/rangeRankSums.h"
-#include "Bus/rankTotals.h"
+#include "Speedup/rangeRankSums.h"
+#include "Speedup/rankTotals.h"
 #include "nodeset.h"
 
 namespace {

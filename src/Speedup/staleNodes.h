@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Bus/interference.h"
-#include "Platform/nodeFlags.h"
+#include "Speedup/nodeFlags.h"
 #include "keys.h"
 
 class Nodeset;

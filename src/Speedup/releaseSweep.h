@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "Bus/overlapIndex.h"
+#include "Speedup/overlapIndex.h"
 #include "keys.h"
 
 class Nodeset;

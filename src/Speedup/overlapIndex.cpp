@@ -1,4 +1,4 @@
-#include "Bus/overlapIndex.h"
+#include "Speedup/overlapIndex.h"
 
 #include <algorithm>
 #include <numeric>
