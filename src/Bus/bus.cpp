@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Platform/processor.h"
+#include "Speedup/slotSweep.h"
 #include "count.h"
 #include "keys.h"
 #include "nodeset.h"
@@ -79,7 +80,7 @@ longint_t Bus::sumOver(const std::vector<int>& banks, int i, longint_t t, Nodese
 int Bus::accessDelay() const { return proc->getAccDelay(); }
 
 std::unique_ptr<ReleaseSweep> Bus::makeSweep(const Nodeset& nodeset, int banks) {
-  return std::make_unique<ReleaseSweep>(nodeset, banks, accessDelay());
+  return std::make_unique<SlotSweep>(nodeset, banks, accessDelay());
 }
 
 const std::vector<longint_t>* Bus::sweptCounts(int i, longint_t t, const Nodeset& nodeset,

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "Platform/processor.h"
+#include "Speedup/rankSweep.h"
 #include "count.h"
 #include "keys.h"
 #include "nodeset.h"
@@ -94,8 +95,8 @@ std::unique_ptr<ReleaseSweep> BusFP::makeSweep(const Nodeset& nodeset, int) {
         distinct.begin()));
     bound.push_back(rank.back() + 1);
   }
-  return std::make_unique<ReleaseSweep>(nodeset, accessDelay(), std::move(rank), std::vector<int>{},
-                                        std::move(bound));
+  return std::make_unique<RankSweep>(nodeset, accessDelay(), std::move(rank), std::vector<int>{},
+                                     std::move(bound));
 }
 
 bool BusFP::readsByPriority(const Nodeset& nodeset, int k) const {

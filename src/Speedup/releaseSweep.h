@@ -1,14 +1,17 @@
-#ifndef TOLLBRIG_RELEASESWEEP_H
-#define TOLLBRIG_RELEASESWEEP_H
+#ifndef TOLLBRIG_SPEEDUP_RELEASESWEEP_H
+#define TOLLBRIG_SPEEDUP_RELEASESWEEP_H
 
-#include <memory>
+#include <algorithm>
+#include <functional>
 #include <optional>
+#include <queue>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "Speedup/overlapIndex.h"
 #include "keys.h"
-
-class Nodeset;
+#include "nodeset.h"
 
 // Window access counts, as computeA's, for the windows of nodes taken in
 // release order. While the nodes released at a date settle, those released
@@ -18,80 +21,137 @@ class Nodeset;
 // end: those it covers whole come from sums of their demands. No date or sum
 // may wrap around.
 //
-// A sweep either counts the entries of the core lists on each bank by slot,
-// from prefix sums by slot, or sums the counts of the nodes themselves on
-// every bank the index covers by a rank of each node, and a group when there
-// are groups, from totals and range sums by rank.
+// SlotSweep counts the entries of the core lists on each bank by slot;
+// RankSweep sums the counts of the nodes themselves on every bank by rank.
 //
 // One sweep serves the settlings of a whole analysis, each over an index of
 // its own, and keeps the room its lists took from one to the next.
 class ReleaseSweep {
  public:
-  ReleaseSweep(const Nodeset& ns, int banks, int delay);
-  // By rank: a window of node i sums the nodes ranked below its bound (its own
-  // rank when no bounds are given), outside its group unless there are none.
-  ReleaseSweep(const Nodeset& ns, int delay, std::vector<int> rankOfNode,
-               std::vector<int> groupOfNode, std::vector<int> boundOfNode = {});
-  ~ReleaseSweep();
+  virtual ~ReleaseSweep();
   ReleaseSweep(const ReleaseSweep&) = delete;
   ReleaseSweep& operator=(const ReleaseSweep&) = delete;
 
   // Starts a settling over the index, which must outlive it.
-  void begin(const OverlapIndex& index);
+  void begin(const OverlapIndex& overlapIndex);
   // Moves on to the nodes released at date, not before the last one; every
   // node released before it keeps its response time from now on.
-  void enter(longint_t date);
+  void enter(longint_t d) { date = d; }
   // The counts by slot for the window from relI to end on the bank, with the
   // delay as the divisor of the overlap lengths; nullptr unless the window
   // opens at the current date, the node set and delay are the sweep's, and it
   // counts by slot.
-  const std::vector<longint_t>* counts(const Nodeset& nodeset, int bank, longint_t relI,
-                                       longint_t end, int delay);
+  virtual const std::vector<longint_t>* counts(const Nodeset& nodeset, int bank, longint_t relI,
+                                               longint_t end, int delay);
   // The sum over every bank of the counts of the nodes ranked below node i's
   // bound and outside its group, for node i's window from relI to end, under
   // the same conditions for a sweep by rank.
-  std::optional<longint_t> sumBelow(const Nodeset& nodeset, longint_t relI, longint_t end,
-                                    int delay, int i);
+  virtual std::optional<longint_t> sumBelow(const Nodeset& nodeset, longint_t relI,
+                                            longint_t end, int delay, int i);
 
- private:
-  struct List;
+ protected:
+  ReleaseSweep(const Nodeset& nodeset, int accessDelay) : ns(nodeset), delay(accessDelay) {}
+
+  // Bus::unreachable: the full length of an entry that no overlap counts whole.
+  static constexpr longint_t unreachable = ~longint_t{0};
+
+  // The index's entries a sweep follows, sorted by release date.
+  struct List {
+    typedef std::pair<longint_t, size_t> Until;  // last date whose window counts the whole demand
+    struct Part {
+      longint_t finish;
+      size_t at;
+      longint_t counted;  // its count at the date
+    };
+
+    std::span<const OverlapIndex::Entry> entries;
+    std::vector<longint_t> releases;
+    std::vector<longint_t> full;  // per entry, see Bus::fullLength
+    longint_t longest = 0;        // largest full length
+    size_t stopHint = 0, wholeHint = 0;  // where the last window ended
+
+    // The sweep: entries released before date are taken in.
+    bool ready = false;
+    longint_t date = 0;
+    size_t taken = 0;
+    std::priority_queue<Until, std::vector<Until>, std::greater<Until>> wholeUntil;
+    std::vector<Part> part;    // taken entries counted in part at the date
+    std::vector<size_t> idle;  // entries released at date whose node may not run at all
+
+    bool current = false;  // built from the index of the settling under way
+
+    // Empties the list for the next index, keeping the room it took.
+    void clear();
+  };
   struct Window {
     size_t lo, mid, hi;  // entries released from the date: whole up to mid, then in part
   };
 
-  bool answers(const Nodeset& nodeset, int list, longint_t relI, int delay) const;
-  bool grouped() const { return !groupOfNode.empty(); }
-  List& list(int at);
-  void buildSlotSums(List& l) const;
-  void buildRankSums(List& l) const;
-  void buildDemandSums(List& l) const;
-  void numberKeys();
-  void tally(List& l, size_t at, longint_t count) const;
-  void catchUp(List& l) const;
+  // Marks every list as built from an earlier index.
+  virtual void forgetLists() = 0;
+  bool answers(const Nodeset& nodeset, longint_t relI, int d) const;
+  // Takes the entries into the emptied list, with their full lengths.
+  void take(List& l, std::span<const OverlapIndex::Entry> entries) const;
+  // Brings the counts of the entries released before the date up to it,
+  // tally(at, count) adding a count of the taken entry at to them.
+  template <typename Tally>
+  void catchUp(List& l, Tally tally) const;
   Window window(List& l, longint_t end) const;
+  // The entries released from the date that a window up to end counts in
+  // part, and those released at the date that it counts only once their node
+  // runs.
   template <typename Add>
   void addPartial(const List& l, const Window& w, longint_t end, Add add) const;
   longint_t accesses(longint_t length, longint_t demand) const;
   longint_t entryAccesses(const List& l, size_t at, longint_t length) const;
-  void addWhole(const List& l, size_t lo, size_t hi);
 
   const Nodeset& ns;
   const OverlapIndex* index = nullptr;
   int delay;
-  bool byRank = false;
-  std::vector<int> rankOfNode;
-  std::vector<int> groupOfNode;
-  std::vector<int> boundOfNode;
-  // By rank: the number of ranks and of (group, rank) pairs, per node the
-  // number of its pair and the numbers of the pairs below its group and its
-  // own pair.
-  size_t rankCount = 0;
-  size_t keyCount = 0;
-  std::vector<int> keyOfNode;
-  std::vector<std::pair<size_t, size_t>> groupKeysOfNode;
   longint_t date = 0;
-  std::vector<std::unique_ptr<List>> lists;  // each built on its first question in a settling
-  std::vector<longint_t> result;
 };
+
+template <typename Tally>
+void ReleaseSweep::catchUp(List& l, Tally tally) const {
+  if (l.ready && l.date == date) return;
+  for (const List::Part& p : l.part) tally(p.at, 0 - p.counted);
+  for (; l.taken < l.entries.size() && l.releases[l.taken] < date; ++l.taken) {
+    const OverlapIndex::Entry& e = l.entries[l.taken];
+    const longint_t finish = e.release + ns.getResponseTime(static_cast<int>(e.node));
+    if (finish <= date) continue;
+    if (l.full[l.taken] != unreachable && finish - date >= l.full[l.taken]) {
+      tally(l.taken, e.demand);
+      l.wholeUntil.emplace(finish - l.full[l.taken], l.taken);
+    } else {
+      l.part.push_back({finish, l.taken, 0});
+    }
+  }
+  while (!l.wholeUntil.empty() && l.wholeUntil.top().first < date) {
+    const size_t at = l.wholeUntil.top().second;
+    l.wholeUntil.pop();
+    const OverlapIndex::Entry& e = l.entries[at];
+    tally(at, 0 - e.demand);
+    l.part.push_back({e.release + ns.getResponseTime(static_cast<int>(e.node)), at, 0});
+  }
+  std::erase_if(l.part, [this](const List::Part& p) { return p.finish <= date; });
+  for (List::Part& p : l.part) {
+    p.counted = entryAccesses(l, p.at, p.finish - date);
+    tally(p.at, p.counted);
+  }
+  l.idle.clear();
+  for (size_t at = l.taken; at < l.entries.size() && l.releases[at] == date; ++at)
+    if (ns.getProcDemand(static_cast<int>(l.entries[at].node)) == 0) l.idle.push_back(at);
+  l.date = date;
+  l.ready = true;
+}
+
+template <typename Add>
+void ReleaseSweep::addPartial(const List& l, const Window& w, longint_t end, Add add) const {
+  for (size_t at = w.mid; at < w.hi; ++at)
+    add(at, entryAccesses(l, at, end - l.releases[at]));
+  for (size_t at : l.idle)
+    if (ns.getResponseTime(static_cast<int>(l.entries[at].node)) == 0)
+      add(at, 0 - accesses(end - date, l.entries[at].demand));
+}
 
 #endif
