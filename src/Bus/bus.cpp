@@ -161,7 +161,7 @@ longint_t Bus::windowCount(int i, int c, longint_t t, const Nodeset& nodeset, in
     if (slot < 0) return 0;
     if (const std::vector<longint_t>* kept = attached.keptCounts(attached.keyOf(i, t, bank, delay)))
       return (*kept)[slot];
-    for (const OverlapIndex::Entry& e : index->listNear(slot, bank, relI, end))
+    for (const OverlapIndex::Entry& e : index->coreListNear(slot, bank, relI, end))
       sum += entryAccesses(e, nodeset, relI, end, delay);
     return sum;
   }
@@ -183,7 +183,7 @@ const std::vector<longint_t>* Bus::countEveryCore(CoreAccesses accesses, int i, 
     const longint_t relI = nodeset.getReleaseDate(i);
     const longint_t end = t + relI;
     counts.assign(index->slots(), 0);
-    for (const OverlapIndex::Entry& e : index->listsNear(bank, relI, end))
+    for (const OverlapIndex::Entry& e : index->allCoreListsNear(bank, relI, end))
       counts[e.slot] += entryAccesses(e, nodeset, relI, end, delay);
     return static_cast<const std::vector<longint_t>*>(&counts);
   });
@@ -337,8 +337,8 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   const auto count = [&](const CoreSlot& q) {
     return coreCount(accesses, every, i, q, t, nodeset, bank);
   };
-  const ProcessorCores& processor = processorCores();
-  const std::vector<CoreSlot>& cores = processor.all;
+  const ProcessorCores& slotted = processorCores();
+  const std::vector<CoreSlot>& cores = slotted.all;
 
   // Every term but the Rx accesses of a Tx or real-core node is capped at B, so
   // none of them needs counting when B is 0.
@@ -349,7 +349,7 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
         if (q.core != rxCoreId) sum += cycles(acc, count(q));
     return M + std::min(sum, B);
   }
-  const longint_t rxTerm = cycles(acc, count(processor.rx));
+  const longint_t rxTerm = cycles(acc, count(slotted.rx));
   if (c == txCoreId) {
     longint_t sum = 0;
     if (B != 0)
@@ -361,7 +361,7 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   // the Tx accesses at most node i's burst plus the others' burst-weighted accesses.
   longint_t base = proc->isOldConfig() ? M : 0;
   if (B == 0) return base + rxTerm;
-  const longint_t tx = cycles(acc, count(processor.tx));
+  const longint_t tx = cycles(acc, count(slotted.tx));
   longint_t cap = B;
   for (const CoreSlot& q : cores) {
     if (!isRealCore(q.core) || q.core == c) continue;

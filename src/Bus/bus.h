@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUS_H
-#define TOLLBRIG_BUS_H
+#ifndef TOLLBRIG_BUS_BUS_H
+#define TOLLBRIG_BUS_BUS_H
 
 #include <cmath>
 #include <cstdint>
@@ -132,7 +132,7 @@ class Bus : public Interference {
     const longint_t relI = nodeset->getReleaseDate(i);
     const longint_t end = t + relI;
     const int delay = accessDelay();
-    for (const OverlapIndex::Entry& e : index->listNearEveryBank(slot, relI, end))
+    for (const OverlapIndex::Entry& e : index->coreListNearEveryBank(slot, relI, end))
       if (e.bank < banks && accepted(e.bank)) sum += entryAccesses(e, *nodeset, relI, end, delay);
     return sum;
   }

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUSFP_H
-#define TOLLBRIG_BUSFP_H
+#ifndef TOLLBRIG_BUS_BUSFP_H
+#define TOLLBRIG_BUS_BUSFP_H
 
 #include <memory>
 

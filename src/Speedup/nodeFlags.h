@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_NODEFLAGS_H
-#define TOLLBRIG_NODEFLAGS_H
+#ifndef TOLLBRIG_SPEEDUP_NODEFLAGS_H
+#define TOLLBRIG_SPEEDUP_NODEFLAGS_H
 
 #include <bit>
 #include <cstdint>
@@ -10,7 +10,7 @@
 // A set of node indexes below n, walked in increasing order.
 class NodeFlags {
  public:
-  explicit NodeFlags(longint_t n) : n(n), words((n + 63) / 64, 0) {}
+  explicit NodeFlags(longint_t count) : n(count), words((count + 63) / 64, 0) {}
 
   void set(longint_t i) { words[i / 64] |= bit(i); }
   void reset(longint_t i) { words[i / 64] &= ~bit(i); }

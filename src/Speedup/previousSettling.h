@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_PREVIOUSSETTLING_H
-#define TOLLBRIG_PREVIOUSSETTLING_H
+#ifndef TOLLBRIG_SPEEDUP_PREVIOUSSETTLING_H
+#define TOLLBRIG_SPEEDUP_PREVIOUSSETTLING_H
 
 #include <vector>
 
@@ -15,7 +15,7 @@ class Nodeset;
 // Nodes released at the same date must not run for 0 cycles.
 class PreviousSettling {
  public:
-  explicit PreviousSettling(const Nodeset& ns) : ns(ns) {}
+  explicit PreviousSettling(const Nodeset& nodeset) : ns(nodeset) {}
 
   // Takes the node set's release dates and response times as the last settling's.
   void record();

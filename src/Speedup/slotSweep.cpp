@@ -18,7 +18,7 @@ SlotSweep::SlotList& SlotSweep::list(int bank) {
   SlotList& l = *kept;
   if (l.current) return l;
   l.prefix.clear();
-  take(l, index->lists(bank));
+  take(l, index->allCoreLists(bank));
   buildSlotSums(l);
   return l;
 }

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_STALENODES_H
-#define TOLLBRIG_STALENODES_H
+#ifndef TOLLBRIG_SPEEDUP_STALENODES_H
+#define TOLLBRIG_SPEEDUP_STALENODES_H
 
 #include <cstdint>
 #include <utility>
