@@ -7,11 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include "Bus/overlapIndex.h"
-#include "Bus/rangeRankSums.h"
-#include "Bus/rankTotals.h"
-#include "Bus/releaseSweep.h"
-#include "Platform/staleNodes.h"
+#include "Speedup/overlapIndex.h"
+#include "Speedup/rangeRankSums.h"
+#include "Speedup/rankTotals.h"
+#include "Speedup/rankSweep.h"
+#include "Speedup/releaseSweep.h"
+#include "Speedup/slotSweep.h"
+#include "Speedup/staleNodes.h"
 #include "rta_support.h"
 
 namespace {
@@ -216,7 +218,7 @@ TEST(ReleaseSweep, CountsAsComputeAForWindowsTakenInReleaseOrder) {
     const std::vector<longint_t> dates = scenes.settle(ns);
     OverlapIndex index(ns, banks);
     const int delay = platform->proc.getAccDelay();
-    ReleaseSweep sweep(ns, banks, delay);
+    SlotSweep sweep(ns, banks, delay);
     sweep.begin(index);
     for (longint_t date : dates) {
       sweep.enter(date);
@@ -279,8 +281,8 @@ TEST(ReleaseSweep, SumsBelowARankAsNodeByNodeForWindowsTakenInReleaseOrder) {
     const int delay = platform->proc.getAccDelay();
     // One sweep for two settlings under new release dates, as an analysis
     // keeps it from one to the next.
-    ReleaseSweep sweep = grouped ? ReleaseSweep(ns, delay, rank, group)
-                                 : ReleaseSweep(ns, delay, rank, group, bound);
+    RankSweep sweep = grouped ? RankSweep(ns, delay, rank, group)
+                              : RankSweep(ns, delay, rank, group, bound);
     for (int settling = 0; settling < 2; ++settling) {
       const std::vector<longint_t> dates = scenes.settle(ns);
       OverlapIndex index(ns, banks);
@@ -330,7 +332,7 @@ TEST(ReleaseSweep, SumsBelowARankOverLongRuns) {
       bound[k] = grouped ? rank[k] : rank[k] + 1;
       if (grouped) group.push_back(k % cores);
     }
-    ReleaseSweep sweep(ns, 1, rank, group, bound);
+    RankSweep sweep(ns, 1, rank, group, bound);
     // The second settling sees the nodes from 20 on in the reverse order.
     for (int settling = 0; settling < 2; ++settling) {
       for (int k = 0; k < n; ++k) {

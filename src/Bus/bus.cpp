@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Platform/processor.h"
+#include "Speedup/slotSweep.h"
 #include "count.h"
 #include "keys.h"
 #include "nodeset.h"
@@ -13,6 +14,35 @@ namespace {
 // Node k can touch node i's window (both bounds strict).
 bool overlaps(longint_t relK, longint_t respK, longint_t relI, longint_t end) {
   return relK < end && relI < relK + respK;
+}
+
+// A bound of computeL for every node with a memory demand in a window of
+// length t, nullopt past 64 bits. It takes computeL's steps with the largest
+// response time, the shortest period and the largest memory demand, as each
+// step only grows with them: x is at most that of the largest response time
+// (the memory cycles only subtract), so the periods at most that of the
+// shortest one (a node without a period has none), and the count is at most
+// (periods + 1) x the largest demand, give or take the rounding of the sum.
+std::optional<longint_t> largestWorkload(longint_t t, const OverlapIndex::MemoryNodes& memory,
+                                         longint_t responseBound) {
+  const float x = static_cast<float>(t) + static_cast<float>(responseBound);
+  const longint_t periods =
+      memory.shortestPeriod == 0
+          ? 0
+          : toCount(floorf(x / static_cast<float>(memory.shortestPeriod)));
+  longint_t whole;
+  if (__builtin_mul_overflow(periods + 1, memory.largestDemand, &whole) || periods + 1 == 0)
+    return std::nullopt;
+  longint_t most;
+  if (__builtin_add_overflow(whole, (whole >> 50) + 2, &most)) return std::nullopt;
+  return most;
+}
+
+// Whether count more terms of at most most each keep sum below 2^64.
+bool staysBelowWrap(longint_t sum, size_t count, longint_t most) {
+  longint_t rest;
+  return !__builtin_mul_overflow(static_cast<longint_t>(count), most, &rest) &&
+         !__builtin_add_overflow(sum, rest, &rest);
 }
 
 }  // namespace
@@ -47,31 +77,25 @@ longint_t Bus::sumOver(const std::vector<int>& banks, int i, longint_t t, Nodese
   return sum;
 }
 
-void Bus::attach(const OverlapIndex* index, ReleaseSweep* sweep) {
-  overlapIndex = index;
-  coresValid = false;
-  releaseSweep = index != nullptr ? sweep : nullptr;
-  countsValid = false;
-  fullLengthsValid = false;
-}
-
 int Bus::accessDelay() const { return proc->getAccDelay(); }
 
 std::unique_ptr<ReleaseSweep> Bus::makeSweep(const Nodeset& nodeset, int banks) {
-  return std::make_unique<ReleaseSweep>(nodeset, banks, accessDelay());
+  return std::make_unique<SlotSweep>(nodeset, banks, accessDelay());
 }
 
 const std::vector<longint_t>* Bus::sweptCounts(int i, longint_t t, const Nodeset& nodeset,
                                                int bank) {
-  if (releaseSweep == nullptr) return nullptr;
+  ReleaseSweep* sweep = attached.sweep();
+  if (sweep == nullptr) return nullptr;
   const longint_t relI = nodeset.getReleaseDate(i);
-  return releaseSweep->counts(nodeset, bank, relI, t + relI, accessDelay());
+  return sweep->counts(nodeset, bank, relI, t + relI, accessDelay());
 }
 
 std::optional<longint_t> Bus::sweptSumBelow(int i, longint_t t, const Nodeset& nodeset) {
-  if (releaseSweep == nullptr) return std::nullopt;
+  ReleaseSweep* sweep = attached.sweep();
+  if (sweep == nullptr) return std::nullopt;
   const longint_t relI = nodeset.getReleaseDate(i);
-  return releaseSweep->sumBelow(nodeset, relI, t + relI, accessDelay(), i);
+  return sweep->sumBelow(nodeset, relI, t + relI, accessDelay(), i);
 }
 
 longint_t Bus::overlapLength(longint_t relK, longint_t respK, longint_t relI, longint_t end) {
@@ -82,16 +106,6 @@ longint_t Bus::overlapLength(longint_t relK, longint_t respK, longint_t relI, lo
 longint_t Bus::overlapAccesses(longint_t relK, longint_t respK, longint_t demand, longint_t relI,
                                longint_t end, int delay) {
   return std::min(demand, windowQuotient(overlapLength(relK, respK, relI, end), delay));
-}
-
-const std::vector<longint_t>& Bus::everyBankFullLengths(const OverlapIndex& index, int delay) {
-  if (fullLengthsValid && fullLengthsDelay == delay) return fullLengths;
-  fullLengths.clear();
-  for (const OverlapIndex::Entry& e : index.nodesEveryBank())
-    fullLengths.push_back(fullLength(e.demand, delay));
-  fullLengthsDelay = delay;
-  fullLengthsValid = true;
-  return fullLengths;
 }
 
 longint_t Bus::entryAccesses(const OverlapIndex::Entry& e, const Nodeset& nodeset, longint_t relI,
@@ -142,11 +156,12 @@ longint_t Bus::windowCount(int i, int c, longint_t t, const Nodeset& nodeset, in
   const longint_t relI = nodeset.getReleaseDate(i);
   const longint_t end = t + relI;
   longint_t sum = 0;
-  if (const OverlapIndex* index = indexFor(nodeset, bank)) {
+  if (const OverlapIndex* index = attached.covering(nodeset, bank)) {
     const int slot = index->slotOf(c);
     if (slot < 0) return 0;
-    if (countsValid && countsKey == keyOf(i, t, bank, delay)) return (*current)[slot];
-    for (const OverlapIndex::Entry& e : index->listNear(slot, bank, relI, end))
+    if (const std::vector<longint_t>* kept = attached.keptCounts(attached.keyOf(i, t, bank, delay)))
+      return (*kept)[slot];
+    for (const OverlapIndex::Entry& e : index->coreListNear(slot, bank, relI, end))
       sum += entryAccesses(e, nodeset, relI, end, delay);
     return sum;
   }
@@ -156,30 +171,22 @@ longint_t Bus::windowCount(int i, int c, longint_t t, const Nodeset& nodeset, in
   return sum;
 }
 
-Bus::CountsKey Bus::keyOf(int i, longint_t t, int bank, int delay) const {
-  return {i, t, bank, delay, overlapIndex->generation()};
-}
-
 const std::vector<longint_t>* Bus::countEveryCore(CoreAccesses accesses, int i, longint_t t,
                                                   const Nodeset& nodeset, int bank) {
-  const OverlapIndex* index = indexFor(nodeset, bank);
+  const OverlapIndex* index = attached.covering(nodeset, bank);
   if (accesses != &Bus::computeA || index == nullptr) return nullptr;
   const int delay = proc->getAccDelay();
-  const CountsKey key = keyOf(i, t, bank, delay);
-  if (countsValid && countsKey == key) return current;
-  const longint_t relI = nodeset.getReleaseDate(i);
-  const longint_t end = t + relI;
-  countsKey = key;
-  countsValid = true;
-  // The sweep's counts stay as they are until the next question to it, which
-  // only comes from here.
-  current = sweptCounts(i, t, nodeset, bank);
-  if (current != nullptr) return current;
-  counts.assign(index->slots(), 0);
-  for (const OverlapIndex::Entry& e : index->listsNear(bank, relI, end))
-    counts[e.slot] += entryAccesses(e, nodeset, relI, end, delay);
-  current = &counts;
-  return current;
+  return attached.counts(attached.keyOf(i, t, bank, delay), [&](std::vector<longint_t>& counts) {
+    // The sweep's counts stay as they are until the next question to it, which
+    // only comes from here.
+    if (const std::vector<longint_t>* swept = sweptCounts(i, t, nodeset, bank)) return swept;
+    const longint_t relI = nodeset.getReleaseDate(i);
+    const longint_t end = t + relI;
+    counts.assign(index->slots(), 0);
+    for (const OverlapIndex::Entry& e : index->allCoreListsNear(bank, relI, end))
+      counts[e.slot] += entryAccesses(e, nodeset, relI, end, delay);
+    return static_cast<const std::vector<longint_t>*>(&counts);
+  });
 }
 
 longint_t Bus::coreCount(CoreAccesses accesses, const std::vector<longint_t>* every, int i,
@@ -188,22 +195,17 @@ longint_t Bus::coreCount(CoreAccesses accesses, const std::vector<longint_t>* ev
   return q.slot < 0 ? 0 : (*every)[q.slot];
 }
 
-Bus::CoreSlot Bus::coreSlot(int core) const {
-  return {core, overlapIndex != nullptr ? overlapIndex->slotOf(core) : -1};
-}
-
 const Bus::ProcessorCores& Bus::processorCores() {
-  if (coresValid) return cores;
-  cores.all.clear();
-  cores.real.clear();
-  for (int core : *proc->getCoresVec()) {
-    cores.all.push_back(coreSlot(core));
-    if (isRealCore(core)) cores.real.push_back(cores.all.back());
-  }
-  cores.tx = coreSlot(txCoreId);
-  cores.rx = coreSlot(rxCoreId);
-  coresValid = overlapIndex != nullptr;
-  return cores;
+  return attached.cores([this](ProcessorCores& cores) {
+    cores.all.clear();
+    cores.real.clear();
+    for (int core : *proc->getCoresVec()) {
+      cores.all.push_back(attached.slotOf(core));
+      if (isRealCore(core)) cores.real.push_back(cores.all.back());
+    }
+    cores.tx = attached.slotOf(txCoreId);
+    cores.rx = attached.slotOf(rxCoreId);
+  });
 }
 
 longint_t Bus::computeA(int i, int c, longint_t t, Nodeset* nodeset, int bank) {
@@ -212,7 +214,7 @@ longint_t Bus::computeA(int i, int c, longint_t t, Nodeset* nodeset, int bank) {
 
 longint_t Bus::computeNoReleaseA(int, int c, longint_t, Nodeset* nodeset, int bank) {
   const Nodeset& ns = *nodeset;
-  if (const OverlapIndex* index = indexFor(ns, bank)) return index->listDemand(c, bank);
+  if (const OverlapIndex* index = attached.covering(ns, bank)) return index->listDemand(c, bank);
   const std::vector<longint_t>* nodes = ns.getNodesPerCore(c);
   if (nodes == nullptr) return 0;
   longint_t sum = 0;
@@ -220,9 +222,44 @@ longint_t Bus::computeNoReleaseA(int, int c, longint_t, Nodeset* nodeset, int ba
   return sum;
 }
 
+longint_t Bus::demandingNodes(int c, const Nodeset& nodeset, int bank) const {
+  if (const OverlapIndex* index = attached.covering(nodeset, bank))
+    return index->listEntries(c, bank);
+  longint_t count = 0;
+  if (const std::vector<longint_t>* nodes = nodeset.getNodesPerCore(c))
+    for (longint_t k : *nodes)
+      if (nodeset.getMemDemandPerBank(static_cast<int>(k), bank) != 0) ++count;
+  return count;
+}
+
 longint_t Bus::computeL(int, int k, longint_t t, Nodeset* nodeset, int) {
   return periodicWorkload(t, nodeset->getResponseTime(k), nodeset->getMemDemand(k),
                           nodeset->getPeriod(k), proc->getMemDelay());
+}
+
+longint_t Bus::periodicWorkloadUpTo(int i, longint_t t, Nodeset* nodeset, int priority,
+                                    longint_t cap) {
+  const Nodeset& ns = *nodeset;
+  longint_t sum = 0;
+  const OverlapIndex* index = attached.covering(ns, 0);
+  if (index == nullptr) {
+    for (longint_t k = 0; k < ns.getSize(); ++k) {
+      const int node = static_cast<int>(k);
+      if (ns.getPriority(node) <= priority) sum += computeL(i, node, t, nodeset, 0);
+    }
+    return sum;
+  }
+  // The periodic bound of a node without memory demand is 0 for every window.
+  const OverlapIndex::MemoryNodes& memory = index->memoryNodes();
+  const size_t count =
+      std::upper_bound(memory.priorities.begin(), memory.priorities.end(), priority) -
+      memory.priorities.begin();
+  const std::optional<longint_t> most = largestWorkload(t, memory, index->responseBound());
+  for (size_t p = 0; p < count; ++p) {
+    sum += computeL(i, static_cast<int>(memory.nodes[p]), t, nodeset, 0);
+    if (sum >= cap && most && staysBelowWrap(sum, count - p - 1, *most)) return sum;
+  }
+  return sum;
 }
 
 float Bus::periodicWindow(longint_t t, longint_t respK, longint_t m, int memDelay) {
@@ -300,8 +337,8 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   const auto count = [&](const CoreSlot& q) {
     return coreCount(accesses, every, i, q, t, nodeset, bank);
   };
-  const ProcessorCores& processor = processorCores();
-  const std::vector<CoreSlot>& cores = processor.all;
+  const ProcessorCores& slotted = processorCores();
+  const std::vector<CoreSlot>& cores = slotted.all;
 
   // Every term but the Rx accesses of a Tx or real-core node is capped at B, so
   // none of them needs counting when B is 0.
@@ -312,7 +349,7 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
         if (q.core != rxCoreId) sum += cycles(acc, count(q));
     return M + std::min(sum, B);
   }
-  const longint_t rxTerm = cycles(acc, count(processor.rx));
+  const longint_t rxTerm = cycles(acc, count(slotted.rx));
   if (c == txCoreId) {
     longint_t sum = 0;
     if (B != 0)
@@ -324,7 +361,7 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   // the Tx accesses at most node i's burst plus the others' burst-weighted accesses.
   longint_t base = proc->isOldConfig() ? M : 0;
   if (B == 0) return base + rxTerm;
-  const longint_t tx = cycles(acc, count(processor.tx));
+  const longint_t tx = cycles(acc, count(slotted.tx));
   longint_t cap = B;
   for (const CoreSlot& q : cores) {
     if (!isRealCore(q.core) || q.core == c) continue;

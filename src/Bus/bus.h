@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUS_H
-#define TOLLBRIG_BUS_H
+#ifndef TOLLBRIG_BUS_BUS_H
+#define TOLLBRIG_BUS_BUS_H
 
 #include <cmath>
 #include <cstdint>
@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "Bus/interference.h"
-#include "Bus/overlapIndex.h"
-#include "Bus/releaseSweep.h"
+#include "Speedup/attachedIndex.h"
 #include "count.h"
 #include "nodeset.h"
 
@@ -32,7 +31,9 @@ class Bus : public Interference {
   // While an index is attached, the window operations on its node set visit
   // only the nodes it finds near a window, and computeA takes its counts from
   // the sweep when there is one and it answers; nullptr detaches them.
-  void attach(const OverlapIndex* index, ReleaseSweep* sweep = nullptr);
+  void attach(const OverlapIndex* index, ReleaseSweep* sweep = nullptr) {
+    attached.attach(index, sweep);
+  }
   // A sweep for an analysis that takes the nodes in release order, with the
   // counts this model asks for; nullptr when none serves.
   virtual std::unique_ptr<ReleaseSweep> makeSweep(const Nodeset& nodeset, int banks);
@@ -76,36 +77,9 @@ class Bus : public Interference {
  protected:
   // computeA or computeNoReleaseA: accesses of one core against node i's window.
   typedef longint_t (Bus::*CoreAccesses)(int i, int c, longint_t t, Nodeset* nodeset, int bank);
+  typedef AttachedIndex::CoreSlot CoreSlot;
 
-  // The attached sweep's counts by core-list slot for node i's window on the
-  // bank, when it gives them; else nullptr.
-  const std::vector<longint_t>* sweptCounts(int i, longint_t t, const Nodeset& nodeset, int bank);
-  // The attached sweep's sum over every bank of the counts of the nodes ranked
-  // below node i and outside its group, for its window, when it gives one.
-  std::optional<longint_t> sweptSumBelow(int i, longint_t t, const Nodeset& nodeset);
   int accessDelay() const;
-
-  // The attached index when it answers for this node set and bank, else nullptr.
-  const OverlapIndex* indexFor(const Nodeset& nodeset, int bank) const {
-    return overlapIndex != nullptr && overlapIndex->covers(nodeset, bank) ? overlapIndex : nullptr;
-  }
-
-  // Length of the overlap of a node from relK to relK + respK with the window
-  // from relI to end, 0 without one. It is not clipped to the end.
-  static longint_t overlapLength(longint_t relK, longint_t respK, longint_t relI, longint_t end);
-  // fullLength of every entry of the index's list of every bank, kept while
-  // the index stays attached.
-  const std::vector<longint_t>& everyBankFullLengths(const OverlapIndex& index, int delay);
-  // overlapAccesses of an index entry.
-  static longint_t entryAccesses(const OverlapIndex::Entry& e, const Nodeset& nodeset,
-                                 longint_t relI, longint_t end, int delay);
-
-  // The attached index when it answers for this node set on the banks 0 to
-  // banks - 1 together, else nullptr.
-  const OverlapIndex* indexForEveryBank(const Nodeset& nodeset, int banks) const {
-    return overlapIndex != nullptr && overlapIndex->coversEveryBank(nodeset, banks) ? overlapIndex
-                                                                                     : nullptr;
-  }
 
   // Sum of the window accesses of the nodes that wanted accepts: the index's
   // candidates, else every node.
@@ -113,7 +87,7 @@ class Bus : public Interference {
   longint_t windowSum(int i, longint_t t, Nodeset* nodeset, int bank, Wanted wanted) {
     const Nodeset& ns = *nodeset;
     longint_t sum = 0;
-    if (const OverlapIndex* index = indexFor(ns, bank)) {
+    if (const OverlapIndex* index = attached.covering(ns, bank)) {
       const longint_t relI = ns.getReleaseDate(i);
       const longint_t end = t + relI;
       const int delay = accessDelay();
@@ -125,38 +99,50 @@ class Bus : public Interference {
       if (wanted(static_cast<int>(k))) sum += windowAccesses(i, k, t, nodeset, bank);
     return sum;
   }
-  // windowSum over every bank the index covers, from one walk: a node's
-  // entries share its overlap, and an entry that the overlap covers for its
-  // full length counts its whole demand without a quotient.
+  // windowSum over the banks 0 to banks - 1, and whether the sweep gave it.
+  struct EveryBankSum {
+    longint_t sum;
+    bool swept;
+  };
+  // With an index covering those banks together, windowSum over all of them:
+  // from the sweep, when it answers with the sum over the nodes ranked below
+  // node i and outside its group, else from one walk; nullopt without one.
   template <typename Wanted>
-  longint_t windowSumEveryBank(int i, longint_t t, const Nodeset& ns, const OverlapIndex& index,
-                               Wanted wanted) {
-    const longint_t relI = ns.getReleaseDate(i);
+  std::optional<EveryBankSum> windowSumEveryBank(int i, longint_t t, const Nodeset& ns, int banks,
+                                                 Wanted wanted) {
+    const OverlapIndex* index = attached.coveringEveryBank(ns, banks);
+    if (index == nullptr || banks <= 0) return std::nullopt;
+    if (const std::optional<longint_t> swept = sweptSumBelow(i, t, ns))
+      return EveryBankSum{*swept, true};
+    return EveryBankSum{walkEveryBank(i, t, ns, *index, wanted), false};
+  }
+  // computeA of core c summed over the banks below banks that accepted takes.
+  template <typename Accepted>
+  longint_t coreAccessesOn(int i, int c, longint_t t, Nodeset* nodeset, int banks,
+                           Accepted accepted) {
+    longint_t sum = 0;
+    const OverlapIndex* index = attached.covering(*nodeset, 0);
+    if (index == nullptr) {
+      for (int bank = 0; bank < banks; ++bank)
+        if (accepted(bank)) sum += computeA(i, c, t, nodeset, bank);
+      return sum;
+    }
+    const int slot = index->slotOf(c);
+    if (slot < 0) return 0;
+    const longint_t relI = nodeset->getReleaseDate(i);
     const longint_t end = t + relI;
     const int delay = accessDelay();
-    const OverlapIndex::Entry* first = index.nodesEveryBank().data();
-    const std::vector<longint_t>& full = everyBankFullLengths(index, delay);
-    longint_t sum = 0, node = ~longint_t{0}, length = 0, reach = 0;
-    bool reachKnown = false;
-    for (const OverlapIndex::Entry& e : index.nodesNearEveryBank(relI, end)) {
-      if (e.node != node) {
-        node = e.node;
-        const int k = static_cast<int>(node);
-        length = wanted(k) ? overlapLength(e.release, ns.getResponseTime(k), relI, end) : 0;
-        reachKnown = false;
-      }
-      if (length == 0) continue;
-      const longint_t whole = full[&e - first];
-      if (whole != unreachable && length >= whole) {
-        sum += e.demand;
-        continue;
-      }
-      if (!reachKnown) reach = windowQuotient(length, delay);
-      reachKnown = true;
-      sum += std::min(e.demand, reach);
-    }
+    for (const OverlapIndex::Entry& e : index->coreListNearEveryBank(slot, relI, end))
+      if (e.bank < banks && accepted(e.bank)) sum += entryAccesses(e, *nodeset, relI, end, delay);
     return sum;
   }
+  // The nodes on core c with a demand on the bank.
+  longint_t demandingNodes(int c, const Nodeset& nodeset, int bank) const;
+  // computeL of node i against the nodes whose priority value is not above
+  // the given one, summed, or, once it reaches cap, any value from cap on:
+  // the terms are counts, so the sum only grows while no wrap around can follow.
+  longint_t periodicWorkloadUpTo(int i, longint_t t, Nodeset* nodeset, int priority,
+                                 longint_t cap);
 
   // The banks below banks where node i has transactions, each once: the first
   // entry of a bank decides, as in the node set's lookup.
@@ -180,14 +166,53 @@ class Bus : public Interference {
   bool failed = false;
 
  private:
-  struct CountsKey {
-    int i;
-    longint_t t;
-    int bank;
-    int delay;
-    unsigned long generation;
-    bool operator==(const CountsKey&) const = default;
-  };
+  typedef AttachedIndex::ProcessorCores ProcessorCores;
+
+  // The attached sweep's counts by core-list slot for node i's window on the
+  // bank, when it gives them; else nullptr.
+  const std::vector<longint_t>* sweptCounts(int i, longint_t t, const Nodeset& nodeset, int bank);
+  // The attached sweep's sum over every bank of the counts of the nodes ranked
+  // below node i and outside its group, for its window, when it gives one.
+  std::optional<longint_t> sweptSumBelow(int i, longint_t t, const Nodeset& nodeset);
+
+  // Length of the overlap of a node from relK to relK + respK with the window
+  // from relI to end, 0 without one. It is not clipped to the end.
+  static longint_t overlapLength(longint_t relK, longint_t respK, longint_t relI, longint_t end);
+  // overlapAccesses of an index entry.
+  static longint_t entryAccesses(const OverlapIndex::Entry& e, const Nodeset& nodeset,
+                                 longint_t relI, longint_t end, int delay);
+  // windowSum over every bank the index covers, from one walk: a node's
+  // entries share its overlap, and an entry that the overlap covers for its
+  // full length counts its whole demand without a quotient.
+  template <typename Wanted>
+  longint_t walkEveryBank(int i, longint_t t, const Nodeset& ns, const OverlapIndex& index,
+                          Wanted wanted) {
+    const longint_t relI = ns.getReleaseDate(i);
+    const longint_t end = t + relI;
+    const int delay = accessDelay();
+    const OverlapIndex::Entry* first = index.nodesEveryBank().data();
+    const std::vector<longint_t>& full = attached.everyBankFullLengths(delay);
+    longint_t sum = 0, node = ~longint_t{0}, length = 0, reach = 0;
+    bool reachKnown = false;
+    for (const OverlapIndex::Entry& e : index.nodesNearEveryBank(relI, end)) {
+      if (e.node != node) {
+        node = e.node;
+        const int k = static_cast<int>(node);
+        length = wanted(k) ? overlapLength(e.release, ns.getResponseTime(k), relI, end) : 0;
+        reachKnown = false;
+      }
+      if (length == 0) continue;
+      const longint_t whole = full[&e - first];
+      if (whole != unreachable && length >= whole) {
+        sum += e.demand;
+        continue;
+      }
+      if (!reachKnown) reach = windowQuotient(length, delay);
+      reachKnown = true;
+      sum += std::min(e.demand, reach);
+    }
+    return sum;
+  }
 
   // Accesses of a node from relK to relK + respK within the window from relI to
   // end: the window quotient of overlapLength, at most its demand on the bank.
@@ -201,38 +226,14 @@ class Bus : public Interference {
   // time changes; else nullptr.
   const std::vector<longint_t>* countEveryCore(CoreAccesses accesses, int i, longint_t t,
                                                const Nodeset& nodeset, int bank);
-  // A core and the slot of its list in the attached index; -1 without either.
-  struct CoreSlot {
-    int core;
-    int slot;
-  };
-  CoreSlot coreSlot(int core) const;
-  // The processor's cores in ascending order, its real cores among them, and
-  // its pseudo-cores, kept while the index stays attached.
-  struct ProcessorCores {
-    std::vector<CoreSlot> all;
-    std::vector<CoreSlot> real;
-    CoreSlot tx{};
-    CoreSlot rx{};
-  };
+  // The processor's cores with their slots, kept while the index stays attached.
   const ProcessorCores& processorCores();
   // The accesses of core q: from those counts when there are some, else asked for.
   longint_t coreCount(CoreAccesses accesses, const std::vector<longint_t>* every, int i,
                       const CoreSlot& q, longint_t t, Nodeset* nodeset, int bank);
-  CountsKey keyOf(int i, longint_t t, int bank, int delay) const;
 
-  const OverlapIndex* overlapIndex = nullptr;
-  ReleaseSweep* releaseSweep = nullptr;
-  ProcessorCores cores;
+  AttachedIndex attached;
   std::vector<int> ownBanks;
-  std::vector<longint_t> fullLengths;
-  int fullLengthsDelay = 0;
-  bool fullLengthsValid = false;
-  bool coresValid = false;
-  std::vector<longint_t> counts;
-  const std::vector<longint_t>* current = nullptr;  // the counts under countsKey
-  CountsKey countsKey{};
-  bool countsValid = false;
 };
 
 #endif

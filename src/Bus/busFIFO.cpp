@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Platform/processor.h"
+#include "Speedup/rankSweep.h"
 #include "keys.h"
 #include "nodeset.h"
 
@@ -48,10 +49,9 @@ longint_t BusFIFO::getInterference(int i, longint_t t, Nodeset* nodeset, int ban
 // the sweep when it answers, else from one walk.
 longint_t BusFIFO::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   const Nodeset& ns = *nodeset;
-  const OverlapIndex* index = indexForEveryBank(ns, banks);
-  if (index == nullptr || banks <= 0) return Bus::bankSum(i, t, nodeset, banks);
-  const std::optional<longint_t> swept = sweptSumBelow(i, t, ns);
-  longint_t sum = swept ? *swept : windowSumEveryBank(i, t, ns, *index, ahead(ns, i));
+  const std::optional<EveryBankSum> window = windowSumEveryBank(i, t, ns, banks, ahead(ns, i));
+  if (!window) return Bus::bankSum(i, t, nodeset, banks);
+  longint_t sum = window->sum;
   for (int bank : transactionBanks(ns, i, banks)) sum += computeS(i, t, nodeset, bank);
   return cycles(proc->getMemDelay(), sum + static_cast<longint_t>(banks));
 }
@@ -59,7 +59,7 @@ longint_t BusFIFO::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
 // Ranks the nodes by priority and groups them by core.
 std::unique_ptr<ReleaseSweep> BusFIFO::makeSweep(const Nodeset& nodeset, int) {
   const longint_t n = nodeset.getSize();
-  return std::make_unique<ReleaseSweep>(
+  return std::make_unique<RankSweep>(
       nodeset, accessDelay(), ranks(n, [&](int k) { return nodeset.getPriority(k); }),
       ranks(n, [&](int k) { return nodeset.getAssignedTo(k); }));
 }

@@ -6,33 +6,12 @@
 #include <optional>
 
 #include "Platform/processor.h"
+#include "Speedup/rankSweep.h"
 #include "count.h"
 #include "keys.h"
 #include "nodeset.h"
 
 namespace {
-
-// A bound of computeL for every node with a memory demand in a window of
-// length t, nullopt past 64 bits. It takes computeL's steps with the largest
-// response time, the shortest period and the largest memory demand, as each
-// step only grows with them: x is at most that of the largest response time
-// (the memory cycles only subtract), so the periods at most that of the
-// shortest one (a node without a period has none), and the count is at most
-// (periods + 1) x the largest demand, give or take the rounding of the sum.
-std::optional<longint_t> largestWorkload(longint_t t, const OverlapIndex::MemoryNodes& memory,
-                                         longint_t responseBound) {
-  const float x = static_cast<float>(t) + static_cast<float>(responseBound);
-  const longint_t periods =
-      memory.shortestPeriod == 0
-          ? 0
-          : toCount(floorf(x / static_cast<float>(memory.shortestPeriod)));
-  longint_t whole;
-  if (__builtin_mul_overflow(periods + 1, memory.largestDemand, &whole) || periods + 1 == 0)
-    return std::nullopt;
-  longint_t most;
-  if (__builtin_add_overflow(whole, (whole >> 50) + 2, &most)) return std::nullopt;
-  return most;
-}
 
 // Largest transactions of node i on the banks 0 to banks - 1.
 longint_t largestTransactions(const Nodeset& ns, int i, int banks) {
@@ -60,13 +39,6 @@ bool growsUpTo(longint_t highest, longint_t m, longint_t period, int delay) {
          memoryCycles < exact;
 }
 
-// Whether count more terms of at most most each keep sum below 2^64.
-bool staysBelowWrap(longint_t sum, size_t count, longint_t most) {
-  longint_t rest;
-  return !__builtin_mul_overflow(static_cast<longint_t>(count), most, &rest) &&
-         !__builtin_add_overflow(sum, rest, &rest);
-}
-
 }  // namespace
 
 longint_t BusFP::getInterference(int i, longint_t t, Nodeset* nodeset, int bank) {
@@ -75,7 +47,7 @@ longint_t BusFP::getInterference(int i, longint_t t, Nodeset* nodeset, int bank)
   const longint_t higherOrEqual =
       windowSum(i, t, nodeset, bank, [&](int k) { return ns.getPriority(k) >= priority; });
   const longint_t S = computeS(i, t, nodeset, bank);
-  const longint_t lowerOrEqual = workload(i, t, nodeset, S);
+  const longint_t lowerOrEqual = periodicWorkloadUpTo(i, t, nodeset, priority, S);
   noteSaturation(i, saturated(i) && lowerOrEqual >= S);
   return cycles(proc->getMemDelay(), higherOrEqual + capped(S, lowerOrEqual) + 1);
 }
@@ -87,23 +59,21 @@ longint_t BusFP::getInterference(int i, longint_t t, Nodeset* nodeset, int bank)
 // as the largest transactions of a bank.
 longint_t BusFP::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   const Nodeset& ns = *nodeset;
-  const OverlapIndex* index = indexForEveryBank(ns, banks);
   noteSaturation(i, true);
-  if (index == nullptr || banks <= 0) return Bus::bankSum(i, t, nodeset, banks);
   const int priority = ns.getPriority(i);
-  const std::optional<longint_t> swept = sweptSumBelow(i, t, ns);
-  longint_t sum = swept ? *swept : windowSumEveryBank(i, t, ns, *index, [&](int k) {
-    return ns.getPriority(k) >= priority;
-  });
+  const std::optional<EveryBankSum> window = windowSumEveryBank(
+      i, t, ns, banks, [&](int k) { return ns.getPriority(k) >= priority; });
+  if (!window) return Bus::bankSum(i, t, nodeset, banks);
   // A bank without transactions is charged 1.
-  sum += static_cast<longint_t>(banks);
+  longint_t sum = window->sum + static_cast<longint_t>(banks);
   const std::vector<int>& own = transactionBanks(ns, i, banks);
   longint_t most = 0;
   for (int bank : own) most = std::max(most, computeS(i, t, nodeset, bank));
   // The sweep serves only a settling in release order, which runs once the
   // bound reaches the transactions from the start and holds only where it
   // still does at the end: there every bank adds its transactions twice.
-  const longint_t lowerOrEqual = swept ? most : workload(i, t, nodeset, most);
+  const longint_t lowerOrEqual =
+      window->swept ? most : periodicWorkloadUpTo(i, t, nodeset, priority, most);
   noteSaturation(i, lowerOrEqual >= most);
   for (int bank : own) sum += capped(computeS(i, t, nodeset, bank), lowerOrEqual);
   return cycles(proc->getMemDelay(), sum);
@@ -125,8 +95,8 @@ std::unique_ptr<ReleaseSweep> BusFP::makeSweep(const Nodeset& nodeset, int) {
         distinct.begin()));
     bound.push_back(rank.back() + 1);
   }
-  return std::make_unique<ReleaseSweep>(nodeset, accessDelay(), std::move(rank), std::vector<int>{},
-                                        std::move(bound));
+  return std::make_unique<RankSweep>(nodeset, accessDelay(), std::move(rank), std::vector<int>{},
+                                     std::move(bound));
 }
 
 bool BusFP::readsByPriority(const Nodeset& nodeset, int k) const {
@@ -231,32 +201,4 @@ longint_t BusFP::saturationBound(const Nodeset& nodeset) const {
 // The node's transactions and the workload capped at them.
 longint_t BusFP::capped(longint_t S, longint_t lowerOrEqual) {
   return S + std::min(lowerOrEqual, S);
-}
-
-// The periodic bound of the nodes whose priority value is not above node i's,
-// or, once it reaches cap, any value from cap on: the terms are counts, so the
-// sum only grows while no wrap around can follow.
-longint_t BusFP::workload(int i, longint_t t, Nodeset* nodeset, longint_t cap) {
-  const Nodeset& ns = *nodeset;
-  const int priority = ns.getPriority(i);
-  longint_t sum = 0;
-  const OverlapIndex* index = indexFor(ns, 0);
-  if (index == nullptr) {
-    for (longint_t k = 0; k < ns.getSize(); ++k) {
-      const int node = static_cast<int>(k);
-      if (ns.getPriority(node) <= priority) sum += computeL(i, node, t, nodeset, 0);
-    }
-    return sum;
-  }
-  // The periodic bound of a node without memory demand is 0 for every window.
-  const OverlapIndex::MemoryNodes& memory = index->memoryNodes();
-  const size_t count =
-      std::upper_bound(memory.priorities.begin(), memory.priorities.end(), priority) -
-      memory.priorities.begin();
-  const std::optional<longint_t> most = largestWorkload(t, memory, index->responseBound());
-  for (size_t p = 0; p < count; ++p) {
-    sum += computeL(i, static_cast<int>(memory.nodes[p]), t, nodeset, 0);
-    if (sum >= cap && most && staysBelowWrap(sum, count - p - 1, *most)) return sum;
-  }
-  return sum;
 }

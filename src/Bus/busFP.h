@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUSFP_H
-#define TOLLBRIG_BUSFP_H
+#ifndef TOLLBRIG_BUS_BUSFP_H
+#define TOLLBRIG_BUS_BUSFP_H
 
 #include <memory>
 
@@ -29,7 +29,6 @@ class BusFP : public Bus {
 
  private:
   static longint_t capped(longint_t S, longint_t lowerOrEqual);
-  longint_t workload(int i, longint_t t, Nodeset* nodeset, longint_t cap);
   void noteSaturation(int i, bool reached);
 
   std::vector<bool> saturatedLast;

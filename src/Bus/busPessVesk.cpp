@@ -16,12 +16,7 @@ longint_t BusPessVesk::getInterference(int i, longint_t t, Nodeset* nodeset, int
 
   // One burst per competing core (the core count holds the pseudo-cores, Tx
   // counts twice) and per Rx node with accesses on the bank.
-  longint_t activeRx = 0;
-  if (const OverlapIndex* index = indexFor(ns, bank))
-    activeRx = index->listEntries(rxCoreId, bank);
-  else if (const std::vector<longint_t>* rxNodes = ns.getNodesPerCore(rxCoreId))
-    for (longint_t k : *rxNodes)
-      if (ns.getMemDemandPerBank(static_cast<int>(k), bank) != 0) ++activeRx;
+  const longint_t activeRx = demandingNodes(rxCoreId, ns, bank);
   const int cores = proc->getNumberOfCores() + (proc->hasTx() ? 1 : 0) - 1;
   const longint_t factor = static_cast<longint_t>(static_cast<int64_t>(cores)) + activeRx;
   return S * cycles(burst, factor);

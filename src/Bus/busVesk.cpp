@@ -50,22 +50,6 @@ longint_t BusVesk::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
 
 longint_t BusVesk::rxAccessesElsewhere(int i, longint_t t, Nodeset& nodeset, int banks,
                                        const std::vector<int>& own) {
-  const auto elsewhere = [&](int bank) {
-    return bank < banks && std::find(own.begin(), own.end(), bank) == own.end();
-  };
-  longint_t sum = 0;
-  const OverlapIndex* index = indexFor(nodeset, 0);
-  if (index == nullptr) {
-    for (int bank = 0; bank < banks; ++bank)
-      if (elsewhere(bank)) sum += computeA(i, rxCoreId, t, &nodeset, bank);
-    return sum;
-  }
-  const int slot = index->slotOf(rxCoreId);
-  if (slot < 0) return 0;
-  const longint_t relI = nodeset.getReleaseDate(i);
-  const longint_t end = t + relI;
-  const int delay = proc->getAccDelay();
-  for (const OverlapIndex::Entry& e : index->listNearEveryBank(slot, relI, end))
-    if (elsewhere(e.bank)) sum += entryAccesses(e, nodeset, relI, end, delay);
-  return sum;
+  const auto elsewhere = [&](int bank) { return std::find(own.begin(), own.end(), bank) == own.end(); };
+  return coreAccessesOn(i, rxCoreId, t, &nodeset, banks, elsewhere);
 }

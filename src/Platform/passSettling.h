@@ -5,10 +5,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "Bus/overlapIndex.h"
+#include "Speedup/overlapIndex.h"
 #include "Platform/lent.h"
-#include "Platform/nodeFlags.h"
-#include "Platform/staleNodes.h"
+#include "Speedup/nodeFlags.h"
+#include "Speedup/staleNodes.h"
 #include "keys.h"
 
 class Nodeset;

@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
-#include "Bus/overlapIndex.h"
-#include "Bus/releaseSweep.h"
-#include "Platform/previousSettling.h"
+#include "Speedup/overlapIndex.h"
+#include "Speedup/releaseSweep.h"
+#include "Speedup/previousSettling.h"
 
 class Nodeset;
 class Processor;

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_OVERLAPINDEX_H
-#define TOLLBRIG_OVERLAPINDEX_H
+#ifndef TOLLBRIG_SPEEDUP_OVERLAPINDEX_H
+#define TOLLBRIG_SPEEDUP_OVERLAPINDEX_H
 
 #include <memory>
 #include <span>
@@ -46,15 +46,15 @@ class OverlapIndex {
   int slotOf(int core) const;
   int slots() const;
 
-  // Entries of the list in the slot, and of all core lists, with a demand on
-  // the bank that may touch the window.
-  std::span<const Entry> listNear(int slot, int bank, longint_t relI, longint_t end) const;
-  // Entries of the list in the slot with a demand on any bank that may touch the window.
-  std::span<const Entry> listNearEveryBank(int slot, longint_t relI, longint_t end) const;
-  std::span<const Entry> listsNear(int bank, longint_t relI, longint_t end) const;
-  // Entries of all core lists, and the nodes, with a demand on the bank, by release date.
-  std::span<const Entry> lists(int bank) const;
-  std::span<const Entry> nodes(int bank) const;
+  // Entries of the core list in the slot with a demand on the bank that may
+  // touch the window.
+  std::span<const Entry> coreListNear(int slot, int bank, longint_t relI, longint_t end) const;
+  // Entries of the core list in the slot with a demand on any bank that may touch the window.
+  std::span<const Entry> coreListNearEveryBank(int slot, longint_t relI, longint_t end) const;
+  // Entries of all core lists with a demand on the bank: those that may touch
+  // the window, and all of them by release date.
+  std::span<const Entry> allCoreListsNear(int bank, longint_t relI, longint_t end) const;
+  std::span<const Entry> allCoreLists(int bank) const;
   // Nodes with a demand on the bank that may touch the window.
   std::span<const Entry> nodesNear(int bank, longint_t relI, longint_t end) const;
   // The entries of the nodes on every bank where they have a demand, by

@@ -1,4 +1,4 @@
-#include "Platform/previousSettling.h"
+#include "Speedup/previousSettling.h"
 
 #include <algorithm>
 

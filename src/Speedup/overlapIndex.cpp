@@ -1,4 +1,4 @@
-#include "Bus/overlapIndex.h"
+#include "Speedup/overlapIndex.h"
 
 #include <algorithm>
 #include <numeric>
@@ -170,16 +170,18 @@ std::span<const OverlapIndex::Entry> OverlapIndex::near(const Sorted& list, long
   return {list.entries.data() + (lo - rel.begin()), static_cast<size_t>(hi - lo)};
 }
 
-std::span<const OverlapIndex::Entry> OverlapIndex::listNear(int slot, int bank, longint_t relI,
-                                                           longint_t end) const {
+std::span<const OverlapIndex::Entry> OverlapIndex::coreListNear(int slot, int bank,
+                                                               longint_t relI,
+                                                               longint_t end) const {
   return near(slotLists()[slot][bank], relI, end);
 }
 
-std::span<const OverlapIndex::Entry> OverlapIndex::listNearEveryBank(int slot, longint_t relI,
-                                                                    longint_t end) const {
-  const Tables& t = filled(&Tables::everyBankBuilt, [](Tables& t) {
-    t.slotEveryBank.assign(t.slots, Sorted{});
-    t.forEachEntry(true, [&t](const Entry& e) { t.slotEveryBank[e.slot].add(e); });
+std::span<const OverlapIndex::Entry> OverlapIndex::coreListNearEveryBank(int slot,
+                                                                        longint_t relI,
+                                                                        longint_t end) const {
+  const Tables& t = filled(&Tables::everyBankBuilt, [](Tables& into) {
+    into.slotEveryBank.assign(into.slots, Sorted{});
+    into.forEachEntry(true, [&into](const Entry& e) { into.slotEveryBank[e.slot].add(e); });
   });
   return near(t.slotEveryBank[slot], relI, end);
 }
@@ -213,17 +215,13 @@ std::span<const OverlapIndex::Entry> OverlapIndex::nodesNearEveryBank(longint_t 
   return near(everyBankNodes(), relI, end);
 }
 
-std::span<const OverlapIndex::Entry> OverlapIndex::listsNear(int bank, longint_t relI,
-                                                            longint_t end) const {
+std::span<const OverlapIndex::Entry> OverlapIndex::allCoreListsNear(int bank, longint_t relI,
+                                                                   longint_t end) const {
   return near(bankList(bank), relI, end);
 }
 
-std::span<const OverlapIndex::Entry> OverlapIndex::lists(int bank) const {
+std::span<const OverlapIndex::Entry> OverlapIndex::allCoreLists(int bank) const {
   return bankList(bank).entries;
-}
-
-std::span<const OverlapIndex::Entry> OverlapIndex::nodes(int bank) const {
-  return bankNodes(bank).entries;
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::nodesNear(int bank, longint_t relI,

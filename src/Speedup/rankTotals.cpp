@@ -1,4 +1,4 @@
-#include "Bus/rankTotals.h"
+#include "Speedup/rankTotals.h"
 
 #include <algorithm>
 

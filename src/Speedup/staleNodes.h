@@ -1,12 +1,12 @@
-#ifndef TOLLBRIG_STALENODES_H
-#define TOLLBRIG_STALENODES_H
+#ifndef TOLLBRIG_SPEEDUP_STALENODES_H
+#define TOLLBRIG_SPEEDUP_STALENODES_H
 
 #include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "Bus/interference.h"
-#include "Platform/nodeFlags.h"
+#include "Speedup/nodeFlags.h"
 #include "keys.h"
 
 class Nodeset;

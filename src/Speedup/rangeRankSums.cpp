@@ -1,4 +1,4 @@
-#include "Bus/rangeRankSums.h"
+#include "Speedup/rangeRankSums.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,10 +1,11 @@
-#ifndef TOLLBRIG_RANKTOTALS_H
-#define TOLLBRIG_RANKTOTALS_H
+#ifndef TOLLBRIG_SPEEDUP_RANKTOTALS_H
+#define TOLLBRIG_SPEEDUP_RANKTOTALS_H
 
 #include <vector>
 
 #include "keys.h"
 
+// A Fenwick tree over the ranks.
 // Totals by rank that change one rank at a time, with the total of the ranks
 // below a bound in one step per bit of the rank count. Sums are unsigned
 // 64-bit and wrap, so a value is taken back by adding its negation.

@@ -1,4 +1,4 @@
-#include "Platform/staleNodes.h"
+#include "Speedup/staleNodes.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_NODEFLAGS_H
-#define TOLLBRIG_NODEFLAGS_H
+#ifndef TOLLBRIG_SPEEDUP_NODEFLAGS_H
+#define TOLLBRIG_SPEEDUP_NODEFLAGS_H
 
 #include <bit>
 #include <cstdint>

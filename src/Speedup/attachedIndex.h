@@ -1,0 +1,106 @@
+#ifndef TOLLBRIG_SPEEDUP_ATTACHEDINDEX_H
+#define TOLLBRIG_SPEEDUP_ATTACHEDINDEX_H
+
+#include <vector>
+
+#include "Speedup/overlapIndex.h"
+#include "Speedup/releaseSweep.h"
+#include "keys.h"
+
+class Nodeset;
+
+// The overlap index and release sweep lent to a bus model for one settling,
+// with what the model keeps while they stay attached: the core-list slots of
+// its processor, the full lengths of the entries of every bank, and the last
+// counts by slot.
+class AttachedIndex {
+ public:
+  // A core and the slot of its list in the index; -1 without either.
+  struct CoreSlot {
+    int core;
+    int slot;
+  };
+  // The processor's cores in ascending order, its real cores among them, and
+  // its pseudo-cores.
+  struct ProcessorCores {
+    std::vector<CoreSlot> all;
+    std::vector<CoreSlot> real;
+    CoreSlot tx{};
+    CoreSlot rx{};
+  };
+  // What a set of counts by slot was computed for.
+  struct CountsKey {
+    int i;
+    longint_t t;
+    int bank;
+    int delay;
+    unsigned long generation;
+    bool operator==(const CountsKey&) const = default;
+  };
+
+  // nullptr detaches both.
+  void attach(const OverlapIndex* index, ReleaseSweep* sweep);
+
+  const OverlapIndex* index() const { return overlapIndex; }
+  ReleaseSweep* sweep() const { return releaseSweep; }
+  // The index when it answers for this node set and bank, else nullptr.
+  const OverlapIndex* covering(const Nodeset& nodeset, int bank) const {
+    return overlapIndex != nullptr && overlapIndex->covers(nodeset, bank) ? overlapIndex : nullptr;
+  }
+  // The index when it answers for this node set on the banks 0 to banks - 1
+  // together, else nullptr.
+  const OverlapIndex* coveringEveryBank(const Nodeset& nodeset, int banks) const {
+    return overlapIndex != nullptr && overlapIndex->coversEveryBank(nodeset, banks) ? overlapIndex
+                                                                                     : nullptr;
+  }
+
+  // The slot of the core's list in the index, -1 without an index.
+  CoreSlot slotOf(int core) const {
+    return {core, overlapIndex != nullptr ? overlapIndex->slotOf(core) : -1};
+  }
+  // The cores as fill leaves them, filled again on each call without an index.
+  template <typename Fill>
+  const ProcessorCores& cores(Fill fill) {
+    if (coresValid) return processorCores;
+    fill(processorCores);
+    coresValid = overlapIndex != nullptr;
+    return processorCores;
+  }
+
+  // fullLength of every entry of the index's list of every bank at the delay.
+  const std::vector<longint_t>& everyBankFullLengths(int delay);
+
+  // Requires an attached index.
+  CountsKey keyOf(int i, longint_t t, int bank, int delay) const {
+    return {i, t, bank, delay, overlapIndex->generation()};
+  }
+  // The counts kept under the key, else nullptr.
+  const std::vector<longint_t>* keptCounts(const CountsKey& key) const {
+    return countsValid && countsKey == key ? current : nullptr;
+  }
+  // The counts under the key: those kept, else the ones count returns, given
+  // room it may fill and return.
+  template <typename Count>
+  const std::vector<longint_t>* counts(const CountsKey& key, Count count) {
+    if (const std::vector<longint_t>* kept = keptCounts(key)) return kept;
+    countsKey = key;
+    countsValid = true;
+    current = count(room);
+    return current;
+  }
+
+ private:
+  const OverlapIndex* overlapIndex = nullptr;
+  ReleaseSweep* releaseSweep = nullptr;
+  ProcessorCores processorCores;
+  bool coresValid = false;
+  std::vector<longint_t> fullLengths;
+  int fullLengthsDelay = 0;
+  bool fullLengthsValid = false;
+  std::vector<longint_t> room;
+  const std::vector<longint_t>* current = nullptr;  // the counts under countsKey
+  CountsKey countsKey{};
+  bool countsValid = false;
+};
+
+#endif
