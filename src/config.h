@@ -5,16 +5,15 @@
 #include <string>
 
 #include "keys.h"
-#include "Platform/memory.h"
 
-class Memory;
 class Nodeset;
 class Processor;
 class Taskset;
 class Traceset;
+struct PlatformOptions;
 
-// Every option of a run with its default, the readers of architecture and
-// node-set files, the builders of the platform objects, and the generator.
+// Every option of a run with its default, and the entry points through which
+// the options reach the architecture and node-set readers and the generator.
 class Config {
  public:
   static const int maxProcessorDefs = 16;
@@ -32,8 +31,6 @@ class Config {
   // Platform assembly.
   int initProc(Processor& proc, int i);
   int readProc(Processor& proc, int i);
-  int readYAMLProc(Processor& proc, int i);
-  Memory* parseMemoryDescription(MemoryType type, std::string name, int p0, int p1, int p2);
   int destroyProc(Processor& proc, int i);
 
   // Node-set files.
@@ -44,11 +41,7 @@ class Config {
 
   // Random task-set generator.
   int genTaskSet(Taskset& out, std::string name, Traceset& traces, Processor& proc, float U);
-  void UUnifast(int n, float U, float* out);
-  void SortTasks(int* index, unsigned long* key, int n);
-  void swap(int* a, int i, int j);
   int readTraceFile(Traceset& traces);
-  // Test hook: sets the generator's fields (tests/generator_test.cpp).
 
   bool isSingleAnalysis() const { return singleAnalysis; }
   int getProcessorDefs() const { return processorDefs; }
@@ -78,6 +71,8 @@ class Config {
   // Test hook: reads the fields of a Config (tests/configProbe.h).
   friend struct ConfigProbe;
   friend class ConfigTestAccess;
+
+  PlatformOptions platformOptions() const;
 
   std::string fileName;
   std::array<std::string, maxProcessorDefs> archFiles;
