@@ -133,9 +133,9 @@ Processor::ClusterMap readClusters(const YAML::Node& arch) {
 
 // The document of an architecture file, or null when the file cannot be
 // opened (the text reader then reports it).
-const YAML::Node* loadArchitecture(const std::string& path) {
+const YAML::Node* loadArchitecture(const std::string& path, DocumentCache& documents) {
   try {
-    return &DocumentCache::view(path);
+    return &documents.view(path);
   } catch (const YAML::BadFile&) {
     return nullptr;
   }
@@ -192,8 +192,8 @@ std::unique_ptr<Memory> readTextMemory(TextTokens& tokens, MemoryType type,
 // The YAML layout: 1 when the file cannot be opened or holds no map, so that
 // the text layout is tried.
 int readYAMLArchitecture(Processor& proc, const std::string& path, const PlatformOptions& options,
-                         std::string& busName) {
-  const YAML::Node* doc = loadArchitecture(path);
+                         std::string& busName, DocumentCache& documents) {
+  const YAML::Node* doc = loadArchitecture(path, documents);
   if (doc == nullptr || !doc->IsMap()) return 1;
   const YAML::Node& arch = *doc;
 
@@ -281,9 +281,9 @@ void assembleSampleProcessor(Processor& proc, const PlatformOptions& options) {
 }
 
 int readArchitecture(Processor& proc, const std::string& path, const PlatformOptions& options,
-                     std::string& busName) {
+                     std::string& busName, DocumentCache& documents) {
   try {
-    if (readYAMLArchitecture(proc, path, options, busName) == 0) return 0;
+    if (readYAMLArchitecture(proc, path, options, busName, documents) == 0) return 0;
 
     std::ifstream in(path);
     if (!in) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+class DocumentCache;
 class Processor;
 
 // What the platform takes from the options besides the architecture file.
@@ -15,12 +16,12 @@ struct PlatformOptions {
 // Hands proc the platform used when no architecture file is given.
 void assembleSampleProcessor(Processor& proc, const PlatformOptions& options);
 
-// Reads the architecture file at path, in the YAML layout or else in the text
-// layout, and hands proc the platform objects it describes: 0, or 1 after one
-// error line with nothing handed over. busName ends as the name of the bus
-// model built.
+// Reads the architecture file at path, in the YAML layout (through documents)
+// or else in the text layout, and hands proc the platform objects it
+// describes: 0, or 1 after one error line with nothing handed over. busName
+// ends as the name of the bus model built.
 int readArchitecture(Processor& proc, const std::string& path, const PlatformOptions& options,
-                     std::string& busName);
+                     std::string& busName, DocumentCache& documents);
 
 // Deletes the platform objects handed to proc.
 void deletePlatformObjects(const Processor& proc);

@@ -75,19 +75,12 @@ std::function<int(Config&, const char*)> setVerbosity(int level) {
   };
 }
 
-// Identity of an open file, so that "a" and "./a" are recognised as one file.
-struct FileId {
-  dev_t device;
-  ino_t inode;
-  bool operator==(const FileId&) const = default;
-};
-
 bool isDirectory(const std::string& path) {
   struct stat status {};
   return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
-bool identify(const std::string& path, FileId& id) {
+bool identify(const std::string& path, Config::FileId& id) {
   struct stat status {};
   if (stat(path.c_str(), &status) != 0) {
     return false;
@@ -96,26 +89,19 @@ bool identify(const std::string& path, FileId& id) {
   return true;
 }
 
-// The option files being read, outermost first: a file met again among them
-// includes itself and would recurse without end.
-std::vector<FileId> optionFilesBeingRead;
-
+// Keeps an option file on the stack of those being read while its words are parsed.
 class OptionFileGuard {
  public:
-  explicit OptionFileGuard(const FileId& id) { optionFilesBeingRead.push_back(id); }
-  ~OptionFileGuard() { optionFilesBeingRead.pop_back(); }
+  OptionFileGuard(std::vector<Config::FileId>& stack, const Config::FileId& id) : files(stack) {
+    files.push_back(id);
+  }
+  ~OptionFileGuard() { files.pop_back(); }
   OptionFileGuard(const OptionFileGuard&) = delete;
   OptionFileGuard& operator=(const OptionFileGuard&) = delete;
-};
 
-bool isBeingRead(const FileId& id) {
-  for (const FileId& open : optionFilesBeingRead) {
-    if (open == id) {
-      return true;
-    }
-  }
-  return false;
-}
+ private:
+  std::vector<Config::FileId>& files;
+};
 
 // The words of an option file's first maxOptionFileBytes, at most maxOptionFileWords.
 std::vector<std::string> readOptionWords(std::istream& in) {
@@ -330,7 +316,8 @@ int Config::readConfig(std::string file) {
   }
   FileId id{};
   const bool identified = identify(file, id);
-  if (identified && isBeingRead(id)) {
+  if (identified && std::find(optionFilesBeingRead.begin(), optionFilesBeingRead.end(), id) !=
+                        optionFilesBeingRead.end()) {
     std::cerr << "Error: option file '" << file << "' includes itself." << std::endl;
     return 1;
   }
@@ -346,7 +333,7 @@ int Config::readConfig(std::string file) {
   // the including words go on after "-def".
   std::optional<OptionFileGuard> guard;
   if (identified) {
-    guard.emplace(id);
+    guard.emplace(optionFilesBeingRead, id);
   }
   parseConfig(0, static_cast<int>(wordPointers.size()), wordPointers.data());
   return 0;
@@ -391,10 +378,10 @@ bool refuseNegative(const std::string& key, int value) {
 
 }  // namespace
 
-int Config::initProc(Processor& proc, int i) {
+int Config::initProc(Processor& proc, int i, DocumentCache& documents) {
   if (archFiles[i].empty()) {
     assembleSampleProcessor(proc, platformOptions());
-  } else if (readProc(proc, i) != 0) {
+  } else if (readProc(proc, i, documents) != 0) {
     return 1;
   }
 
@@ -416,7 +403,7 @@ int Config::initProc(Processor& proc, int i) {
   } else if (singleAnalysis) {
     nodesetReading::NodesetHeader header;
     try {
-      header = nodesetReading::readNodesetHeader(tasksetFileName);
+      header = nodesetReading::readNodesetHeader(tasksetFileName, documents);
     } catch (const InvalidValue& invalid) {
       reportInvalid(invalid);
       discardPlatformObjects(proc);
@@ -446,8 +433,8 @@ int Config::initProc(Processor& proc, int i) {
   return 0;
 }
 
-int Config::readProc(Processor& proc, int i) {
-  return readArchitecture(proc, archFiles[i], platformOptions(), busName);
+int Config::readProc(Processor& proc, int i, DocumentCache& documents) {
+  return readArchitecture(proc, archFiles[i], platformOptions(), busName, documents);
 }
 
 int Config::destroyProc(Processor& proc, int) {
@@ -463,31 +450,31 @@ PlatformOptions Config::platformOptions() const {
 // Node-set files
 // ---------------------------------------------------------------------------
 
-int Config::initNodeSet(Nodeset& ns) {
+int Config::initNodeSet(Nodeset& ns, DocumentCache& documents) {
   if (dot) return readDOTNodeSet(ns);
   try {
-    return readYAMLNodeSet(ns);
+    return readYAMLNodeSet(ns, documents);
   } catch (const YAML::Exception& e) {
     std::cerr << console::red << e.what() << console::reset << std::endl;
     return 1;
   }
 }
 
-int Config::readYAMLNodeSet(Nodeset& ns) {
-  const YAML::Node& doc = DocumentCache::view(tasksetFileName);
+int Config::readYAMLNodeSet(Nodeset& ns, DocumentCache& documents) {
+  const YAML::Node& doc = documents.view(tasksetFileName);
   const YAML::Node mark = doc[KEYS::newFormat];
   if (mark.IsDefined() && mark.as<bool>()) {
     newFormat = true;
-    return readGraphYAMLNodeSet(ns);
+    return readGraphYAMLNodeSet(ns, documents);
   }
   fileName = nodesetReading::nodesetName(tasksetFileName);
-  readDefaultLayout(ns, tasksetFileName, fileName, cw, singleBank);
+  readDefaultLayout(ns, tasksetFileName, fileName, cw, singleBank, documents);
   return 0;
 }
 
-int Config::readGraphYAMLNodeSet(Nodeset& ns) {
+int Config::readGraphYAMLNodeSet(Nodeset& ns, DocumentCache& documents) {
   fileName = nodesetReading::nodesetName(tasksetFileName);
-  readGraphLayout(ns, tasksetFileName, fileName, cw, singleBank, useVirtualDeps);
+  readGraphLayout(ns, tasksetFileName, fileName, cw, singleBank, useVirtualDeps, documents);
   return 0;
 }
 

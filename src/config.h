@@ -1,11 +1,15 @@
 #ifndef TOLLBRIG_CONFIG_H
 #define TOLLBRIG_CONFIG_H
 
+#include <sys/types.h>
+
 #include <array>
 #include <string>
+#include <vector>
 
 #include "keys.h"
 
+class DocumentCache;
 class Nodeset;
 class Processor;
 class Taskset;
@@ -18,6 +22,13 @@ class Config {
  public:
   static const int maxProcessorDefs = 16;
 
+  // Identity of an open file, so that "a" and "./a" are recognised as one file.
+  struct FileId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileId&) const = default;
+  };
+
   Config();
 
   // Command line and option files (0 go on, 1 the command line cannot be used).
@@ -28,15 +39,15 @@ class Config {
   int printHelp();
   int writeConfig(std::string file);
 
-  // Platform assembly.
-  int initProc(Processor& proc, int i);
-  int readProc(Processor& proc, int i);
+  // Platform assembly; the files are read through the run's documents.
+  int initProc(Processor& proc, int i, DocumentCache& documents);
+  int readProc(Processor& proc, int i, DocumentCache& documents);
   int destroyProc(Processor& proc, int i);
 
   // Node-set files.
-  int initNodeSet(Nodeset& ns);
-  int readYAMLNodeSet(Nodeset& ns);
-  int readGraphYAMLNodeSet(Nodeset& ns);
+  int initNodeSet(Nodeset& ns, DocumentCache& documents);
+  int readYAMLNodeSet(Nodeset& ns, DocumentCache& documents);
+  int readGraphYAMLNodeSet(Nodeset& ns, DocumentCache& documents);
   int readDOTNodeSet(Nodeset& ns);
 
   // Random task-set generator.
@@ -110,6 +121,9 @@ class Config {
   int refreshInterval = 1;
   float deadlineFactor = 1.0f;
   std::string busName;
+  // The option files being read, outermost first: a file met again among them
+  // includes itself and would recurse without end. Empty outside parseConfig.
+  std::vector<FileId> optionFilesBeingRead;
 };
 
 #endif

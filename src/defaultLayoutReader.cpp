@@ -192,8 +192,8 @@ class DefaultLayoutReader {
 }  // namespace
 
 void readDefaultLayout(Nodeset& ns, const std::string& path, const std::string& name, bool cw,
-                       bool singleBank) {
-  readOnce(ns, path, readerVariant("default", {cw, singleBank}),
+                       bool singleBank, DocumentCache& documents) {
+  readOnce(ns, path, readerVariant("default", {cw, singleBank}), documents,
            [&](const YAML::Node& document, Nodeset& built) {
              DefaultLayoutReader(document, cw, singleBank).read(built, name);
            });

@@ -130,8 +130,8 @@ class GraphLayoutReader {
 }  // namespace
 
 void readGraphLayout(Nodeset& ns, const std::string& path, const std::string& name, bool cw,
-                     bool singleBank, bool virtualDeps) {
-  readOnce(ns, path, readerVariant("graph", {cw, singleBank, virtualDeps}),
+                     bool singleBank, bool virtualDeps, DocumentCache& documents) {
+  readOnce(ns, path, readerVariant("graph", {cw, singleBank, virtualDeps}), documents,
            [&](const YAML::Node& document, Nodeset& built) {
              GraphLayoutReader(document, cw, singleBank).read(built, name, virtualDeps);
            });

@@ -10,6 +10,8 @@
 
 #include "keys.h"
 
+class DocumentCache;
+
 // The task graph under analysis: nodes sorted by global id, which equals their
 // position, and per core the global ids of the nodes placed on it.
 class Nodeset {
@@ -112,12 +114,18 @@ class Nodeset {
   void printPerCore() const;
 
   // Result exports. exportYAMLString builds the result document on the base
-  // file (when its path holds ".yaml") and throws std::runtime_error carrying an
-  // "Error: " text when the base cannot be read or has no room for the results;
-  // exportYAML and exportCSV print such a line on standard error and return 1,
-  // else 0. Nothing is opened for writing before the document is complete, and
-  // exportCSV writes no table over the result file at outFile.
-  std::string exportYAMLString(bool schedulable, std::string baseFile) const;
+  // file (when its path holds ".yaml") as documents holds it, and throws
+  // std::runtime_error carrying an "Error: " text when the base cannot be read
+  // or has no room for the results; exportYAML and exportCSV print such a line
+  // on standard error and return 1, else 0. Nothing is opened for writing
+  // before the document is complete, and exportCSV writes no table over the
+  // result file at outFile.
+  std::string exportYAMLString(bool schedulable, std::string baseFile,
+                               DocumentCache& documents) const;
+  int exportYAML(bool schedulable, std::string outFile, std::string baseFile,
+                 DocumentCache& documents) const;
+  // The same with a base file read afresh (the images of the analysis's
+  // iterations have none: "").
   int exportYAML(bool schedulable, std::string outFile, std::string baseFile) const;
   int exportCSV(std::string outFile, std::string name, std::string bench, longint_t banks,
                 std::string test) const;

@@ -114,10 +114,10 @@ std::string readerVariant(const std::string& layout, std::initializer_list<bool>
   return variant;
 }
 
-NodesetHeader readNodesetHeader(const std::string& path) {
+NodesetHeader readNodesetHeader(const std::string& path, DocumentCache& documents) {
   const YAML::Node* doc = nullptr;
   try {
-    doc = &DocumentCache::view(path);
+    doc = &documents.view(path);
   } catch (const YAML::BadFile&) {
     throw InputError("the file cannot be opened");
   }

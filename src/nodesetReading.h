@@ -87,8 +87,9 @@ std::string readerVariant(const std::string& layout, std::initializer_list<bool>
 // is built once per run and copied for every later read (the period search
 // reads the file at each of its steps).
 template <typename Read>
-void readOnce(Nodeset& ns, const std::string& path, const std::string& variant, Read read) {
-  ns = DocumentCache::derived<Nodeset>(path, variant, [&](const YAML::Node& doc) {
+void readOnce(Nodeset& ns, const std::string& path, const std::string& variant,
+              DocumentCache& documents, Read read) {
+  ns = documents.derived<Nodeset>(path, variant, [&](const YAML::Node& doc) {
     Nodeset built;
     read(doc, built);
     return built;
@@ -101,7 +102,7 @@ struct NodesetHeader {
   bool periodAnalysis = false;
 };
 
-NodesetHeader readNodesetHeader(const std::string& path);
+NodesetHeader readNodesetHeader(const std::string& path, DocumentCache& documents);
 
 }  // namespace nodesetReading
 

@@ -28,7 +28,6 @@ const std::string archDir = std::string(TEST_DATA_DIR) + "/arch/";
 
 class ArchTest : public testing::Test {
  protected:
-  void SetUp() override { DocumentCache::clear(); }
   void TearDown() override {
     if (assembled) config.destroyProc(proc, 0);
   }
@@ -36,7 +35,7 @@ class ArchTest : public testing::Test {
   // Assembles definition 0 from path; the objects are torn down after the test.
   int assemble(const std::string& path) {
     applyOptions(config, {"-arch", path});
-    const int result = config.initProc(proc, 0);
+    const int result = config.initProc(proc, 0, documents);
     assembled = result == 0;
     return result;
   }
@@ -46,6 +45,7 @@ class ArchTest : public testing::Test {
   }
 
   Config config;
+  DocumentCache documents;
   Processor proc;
   bool assembled = false;
 };
@@ -79,9 +79,10 @@ TEST_F(ArchTest, BothLayoutsBuildTheDescribedProcessor) {
   for (const LayoutCase& c : cases) {
     SCOPED_TRACE(c.file);
     Config config;
+    DocumentCache documents;
     Processor proc;
     applyOptions(config, {"-arch", archDir + c.file});
-    ASSERT_EQ(config.initProc(proc, 0), 0);
+    ASSERT_EQ(config.initProc(proc, 0, documents), 0);
     EXPECT_EQ(proc.getName(), c.name);
     EXPECT_EQ(typeid(*proc.getBus()), c.bus);
     EXPECT_EQ(config.getBusName(), c.busName);
@@ -129,11 +130,12 @@ TEST_F(ArchTest, NodesetHeaderSetsCoresBanksAndPseudoCores) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.singleBank);
     Config config;
+    DocumentCache documents;
     Processor proc;
     applyOptions(config, {"-arch", archDir + "unified.yaml",  // "Cores" 8
                           "-ts", archDir + "header4.yaml", "-nrOfCores", "12"});
     if (c.singleBank) applyOptions(config, {"-sb"});
-    ASSERT_EQ(config.initProc(proc, 0), 0);
+    ASSERT_EQ(config.initProc(proc, 0, documents), 0);
     const std::vector<int> expected = {txCoreId, rxCoreId, 0, 1, 2, 3};
     EXPECT_EQ(std::vector<int>(proc.getCoresVec()->begin(), proc.getCoresVec()->end()), expected);
     EXPECT_EQ(proc.getNumberOfCores(), 6);
@@ -158,11 +160,12 @@ TEST_F(ArchTest, PeriodAnalysisNeedsANonEmptySchedTest) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.entry);
     Config config;
+    DocumentCache documents;
     Processor proc;
     applyOptions(config, {"-arch", "", "-ts",
                           dir.write("h" + std::to_string(k++) + ".yaml",
                                     std::string("numOfCores: 2\n") + c.entry)});
-    ASSERT_EQ(config.initProc(proc, 0), 0);
+    ASSERT_EQ(config.initProc(proc, 0, documents), 0);
     EXPECT_EQ(config.isPeriodAnalysis(), c.on);
     config.destroyProc(proc, 0);
   }
@@ -193,9 +196,10 @@ TEST_F(ArchTest, PerfectBusReplacesTheFileModelInBothLayouts) {
   for (const std::string& file : files) {
     SCOPED_TRACE(file);
     Config config;
+    DocumentCache documents;
     Processor proc;
     applyOptions(config, {"-arch", file, "-perfectBus"});
-    ASSERT_EQ(config.initProc(proc, 0), 0);
+    ASSERT_EQ(config.initProc(proc, 0, documents), 0);
     EXPECT_TRUE(is<PerfectBus>(proc.getBus()));
     EXPECT_EQ(config.getBusName(), "PerfectBus");
     config.destroyProc(proc, 0);
@@ -320,10 +324,11 @@ TEST_F(ArchTest, EveryFaultOfAnArchitectureFileEndsInOneLineNamingIt) {
     const std::string name = "arch" + std::to_string(k++);
     const std::string path = c.content.empty() ? dir.path(name) : dir.write(name, c.content);
     Config config;
+    DocumentCache documents;
     Processor proc;
     applyOptions(config, {"-arch", path});
     CapturedStderr capturedErr;
-    EXPECT_EQ(config.initProc(proc, 0), 1);
+    EXPECT_EQ(config.initProc(proc, 0, documents), 1);
     EXPECT_EQ(capturedErr.text(), withPath(c.expected, path));
     EXPECT_EQ(proc.getBus(), nullptr);
     EXPECT_EQ(proc.getLocalMemoryInstr(), nullptr);
@@ -352,10 +357,11 @@ TEST_F(ArchTest, FaultsAfterAssemblyReleaseThePlatformObjects) {
     const std::string name = "ts" + std::to_string(k++) + ".yaml";
     const std::string path = c.content.empty() ? dir.path(name) : dir.write(name, c.content);
     Config config;
+    DocumentCache documents;
     Processor proc;
     applyOptions(config, {"-arch", archDir + "split.yaml", "-ts", path});
     CapturedStderr capturedErr;
-    EXPECT_EQ(config.initProc(proc, 0), 1);
+    EXPECT_EQ(config.initProc(proc, 0, documents), 1);
     EXPECT_EQ(capturedErr.text(), withPath(c.expected, path));
     EXPECT_EQ(proc.getBus(), nullptr);
     EXPECT_EQ(proc.getCore(), nullptr);
@@ -377,12 +383,13 @@ TEST_F(ArchTest, NegativeDelaysAreRefusedAndZeroIsAllowed) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);
     Config config;
+    DocumentCache documents;
     Processor proc;
     applyOptions(config, {"-arch", archDir + "split.yaml", "-memDelay", std::to_string(c.memDelay),
                           "-accDelay", std::to_string(c.accDelay), "-burstDelay",
                           std::to_string(c.burstDelay)});
     CapturedStderr capturedErr;
-    const int result = config.initProc(proc, 0);
+    const int result = config.initProc(proc, 0, documents);
     EXPECT_EQ(capturedErr.text(), c.expected);
     if (c.expected.empty()) {
       EXPECT_EQ(result, 0);
