@@ -177,9 +177,9 @@ void Nodeset::clear() {
   nodesPerCore.clear();
 }
 
-void Nodeset::setName(std::string name) { this->name = std::move(name); }
+void Nodeset::setName(std::string newName) { name = std::move(newName); }
 std::string Nodeset::getName() const { return name; }
-void Nodeset::setSize(unsigned long size) { this->size = size; }
+void Nodeset::setSize(unsigned long count) { size = count; }
 longint_t Nodeset::getSize() const { return nodes.size(); }
 
 double Nodeset::getMemUtil() const {
@@ -224,7 +224,7 @@ void Nodeset::setProcDemand(int i, unsigned long procDemand) { nodes[i].procDema
 longint_t Nodeset::getMemDemand(int i) const { return nodes[i].memDemand; }
 void Nodeset::setMemDemand(int i, unsigned long memDemand) { nodes[i].memDemand = memDemand; }
 std::string Nodeset::getTaskName(int i) const { return nodes[i].taskName; }
-void Nodeset::setTaskName(std::string name, int i) { nodes[i].taskName = std::move(name); }
+void Nodeset::setTaskName(std::string taskName, int i) { nodes[i].taskName = std::move(taskName); }
 std::vector<std::string>& Nodeset::getTraceVector(int i) { return nodes[i].traces; }
 std::vector<longint_t>& Nodeset::getDepsVector(int i) { return nodes[i].deps; }
 const std::vector<longint_t>& Nodeset::getDepsVector(int i) const { return nodes[i].deps; }
@@ -509,11 +509,11 @@ int Nodeset::exportYAML(bool schedulable, std::string outFile, std::string baseF
   return exportYAML(schedulable, std::move(outFile), std::move(baseFile), documents);
 }
 
-int Nodeset::exportCSV(std::string outFile, std::string name, std::string bench, longint_t banks,
-                       std::string test) const {
+int Nodeset::exportCSV(std::string outFile, std::string fileName, std::string bench,
+                       longint_t banks, std::string test) const {
   const std::string directory = outputDirectory(outFile);
-  const std::string detailPath = directory + "/detail_" + name + ".csv";
-  const std::string summaryPath = directory + "/summary_" + name + ".csv";
+  const std::string detailPath = directory + "/detail_" + fileName + ".csv";
+  const std::string summaryPath = directory + "/summary_" + fileName + ".csv";
 
   std::string detail = "Task,Core,Release Time, Response Time, Deadline\n";
   longint_t makespan = 0;

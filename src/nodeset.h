@@ -61,9 +61,9 @@ class Nodeset {
              std::vector<longint_t> deps, int localMemoryBank, bool isEmpty);
   void clear();
 
-  void setName(std::string name);
+  void setName(std::string newName);
   std::string getName() const;
-  void setSize(unsigned long size);
+  void setSize(unsigned long count);
   longint_t getSize() const;
   double getMemUtil() const;
   bool hasTraceFiles() const;
@@ -84,7 +84,7 @@ class Nodeset {
   longint_t getMemDemand(int i) const;
   void setMemDemand(int i, unsigned long memDemand);
   std::string getTaskName(int i) const;
-  void setTaskName(std::string name, int i);
+  void setTaskName(std::string taskName, int i);
   std::vector<std::string>& getTraceVector(int i);
   std::vector<longint_t>& getDepsVector(int i);
   const std::vector<longint_t>& getDepsVector(int i) const;
@@ -127,7 +127,7 @@ class Nodeset {
   // The same with a base file read afresh (the images of the analysis's
   // iterations have none: "").
   int exportYAML(bool schedulable, std::string outFile, std::string baseFile) const;
-  int exportCSV(std::string outFile, std::string name, std::string bench, longint_t banks,
+  int exportCSV(std::string outFile, std::string fileName, std::string bench, longint_t banks,
                 std::string test) const;
 
  private:

@@ -9,7 +9,8 @@ class Processor;
 // on every way out of the scope that analyses it.
 class PlatformGuard {
  public:
-  PlatformGuard(Config& config, Processor& proc, int i) : config(config), proc(proc), i(i) {}
+  PlatformGuard(Config& owner, Processor& processor, int definition)
+      : config(owner), proc(processor), i(definition) {}
   ~PlatformGuard() { config.destroyProc(proc, i); }
   PlatformGuard(const PlatformGuard&) = delete;
   PlatformGuard& operator=(const PlatformGuard&) = delete;
