@@ -1,23 +1,33 @@
 #ifndef TOLLBRIG_CONFIG_H
 #define TOLLBRIG_CONFIG_H
 
+#include <sys/types.h>
+
 #include <array>
 #include <string>
+#include <vector>
 
 #include "keys.h"
-#include "Platform/memory.h"
 
-class Memory;
+class DocumentCache;
 class Nodeset;
 class Processor;
 class Taskset;
 class Traceset;
+struct PlatformOptions;
 
-// Every option of a run with its default, the readers of architecture and
-// node-set files, the builders of the platform objects, and the generator.
+// Every option of a run with its default, and the entry points through which
+// the options reach the architecture and node-set readers and the generator.
 class Config {
  public:
   static const int maxProcessorDefs = 16;
+
+  // Identity of an open file, so that "a" and "./a" are recognised as one file.
+  struct FileId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileId&) const = default;
+  };
 
   Config();
 
@@ -29,26 +39,20 @@ class Config {
   int printHelp();
   int writeConfig(std::string file);
 
-  // Platform assembly.
-  int initProc(Processor& proc, int i);
-  int readProc(Processor& proc, int i);
-  int readYAMLProc(Processor& proc, int i);
-  Memory* parseMemoryDescription(MemoryType type, std::string name, int p0, int p1, int p2);
+  // Platform assembly; the files are read through the run's documents.
+  int initProc(Processor& proc, int i, DocumentCache& documents);
+  int readProc(Processor& proc, int i, DocumentCache& documents);
   int destroyProc(Processor& proc, int i);
 
   // Node-set files.
-  int initNodeSet(Nodeset& ns);
-  int readYAMLNodeSet(Nodeset& ns);
-  int readGraphYAMLNodeSet(Nodeset& ns);
+  int initNodeSet(Nodeset& ns, DocumentCache& documents);
+  int readYAMLNodeSet(Nodeset& ns, DocumentCache& documents);
+  int readGraphYAMLNodeSet(Nodeset& ns, DocumentCache& documents);
   int readDOTNodeSet(Nodeset& ns);
 
   // Random task-set generator.
   int genTaskSet(Taskset& out, std::string name, Traceset& traces, Processor& proc, float U);
-  void UUnifast(int n, float U, float* out);
-  void SortTasks(int* index, unsigned long* key, int n);
-  void swap(int* a, int i, int j);
   int readTraceFile(Traceset& traces);
-  // Test hook: sets the generator's fields (tests/generator_test.cpp).
 
   bool isSingleAnalysis() const { return singleAnalysis; }
   int getProcessorDefs() const { return processorDefs; }
@@ -78,6 +82,8 @@ class Config {
   // Test hook: reads the fields of a Config (tests/configProbe.h).
   friend struct ConfigProbe;
   friend class ConfigTestAccess;
+
+  PlatformOptions platformOptions() const;
 
   std::string fileName;
   std::array<std::string, maxProcessorDefs> archFiles;
@@ -115,6 +121,9 @@ class Config {
   int refreshInterval = 1;
   float deadlineFactor = 1.0f;
   std::string busName;
+  // The option files being read, outermost first: a file met again among them
+  // includes itself and would recurse without end. Empty outside parseConfig.
+  std::vector<FileId> optionFilesBeingRead;
 };
 
 #endif

@@ -177,9 +177,9 @@ void Nodeset::clear() {
   nodesPerCore.clear();
 }
 
-void Nodeset::setName(std::string name) { this->name = std::move(name); }
+void Nodeset::setName(std::string newName) { name = std::move(newName); }
 std::string Nodeset::getName() const { return name; }
-void Nodeset::setSize(unsigned long size) { this->size = size; }
+void Nodeset::setSize(unsigned long count) { size = count; }
 longint_t Nodeset::getSize() const { return nodes.size(); }
 
 double Nodeset::getMemUtil() const {
@@ -224,7 +224,7 @@ void Nodeset::setProcDemand(int i, unsigned long procDemand) { nodes[i].procDema
 longint_t Nodeset::getMemDemand(int i) const { return nodes[i].memDemand; }
 void Nodeset::setMemDemand(int i, unsigned long memDemand) { nodes[i].memDemand = memDemand; }
 std::string Nodeset::getTaskName(int i) const { return nodes[i].taskName; }
-void Nodeset::setTaskName(std::string name, int i) { nodes[i].taskName = std::move(name); }
+void Nodeset::setTaskName(std::string taskName, int i) { nodes[i].taskName = std::move(taskName); }
 std::vector<std::string>& Nodeset::getTraceVector(int i) { return nodes[i].traces; }
 std::vector<longint_t>& Nodeset::getDepsVector(int i) { return nodes[i].deps; }
 const std::vector<longint_t>& Nodeset::getDepsVector(int i) const { return nodes[i].deps; }
@@ -421,15 +421,15 @@ const std::string& sectionKeyOf(int core) {
 }
 
 // The root of the result: a map on the base document when baseFile names one.
-ResultTree loadBase(const std::string& baseFile) {
+ResultTree loadBase(const std::string& baseFile, DocumentCache& documents) {
   if (baseFile.find(".yaml") == std::string::npos)
     return ResultTree(std::make_unique<ResultMap>(), false);
   try {
-    const YAML::Node& root = DocumentCache::view(baseFile);
+    const YAML::Node& root = documents.view(baseFile);
     if (root.IsNull())
       return ResultTree(std::make_unique<ResultMap>(), false);
     if (!root.IsMap()) throw shapeError(baseFile, "the document is not a map");
-    return ResultTree(ResultMap::of(ResultTree::Read{root}), DocumentCache::sharesNodes(baseFile));
+    return ResultTree(ResultMap::of(ResultTree::Read{root}), documents.sharesNodes(baseFile));
   } catch (const YAML::BadFile&) {
     throw std::runtime_error("Error: Could not read base file '" + baseFile + "'");
   } catch (const YAML::Exception& e) {
@@ -466,8 +466,9 @@ void movePartnerAccess(ResultSection& section, const std::string& taskName, Resu
 }
 }  // namespace
 
-std::string Nodeset::exportYAMLString(bool schedulable, std::string baseFile) const {
-  ResultTree tree = loadBase(baseFile);
+std::string Nodeset::exportYAMLString(bool schedulable, std::string baseFile,
+                                      DocumentCache& documents) const {
+  ResultTree tree = loadBase(baseFile, documents);
   ResultMap& root = *std::get<ResultTree::MapPtr>(tree.root());
   root.setText(KEYS::sched, schedulable ? "1" : "0");
   std::map<std::string, ResultSection> sections;
@@ -487,10 +488,11 @@ std::string Nodeset::exportYAMLString(bool schedulable, std::string baseFile) co
   return tree.text();
 }
 
-int Nodeset::exportYAML(bool schedulable, std::string outFile, std::string baseFile) const {
+int Nodeset::exportYAML(bool schedulable, std::string outFile, std::string baseFile,
+                       DocumentCache& documents) const {
   std::string text;
   try {
-    text = exportYAMLString(schedulable, std::move(baseFile));
+    text = exportYAMLString(schedulable, std::move(baseFile), documents);
   } catch (const std::runtime_error& e) {
     std::cerr << e.what() << std::endl;
     return 1;
@@ -502,11 +504,16 @@ int Nodeset::exportYAML(bool schedulable, std::string outFile, std::string baseF
   return writeOutputFile(outFile, text);
 }
 
-int Nodeset::exportCSV(std::string outFile, std::string name, std::string bench, longint_t banks,
-                       std::string test) const {
+int Nodeset::exportYAML(bool schedulable, std::string outFile, std::string baseFile) const {
+  DocumentCache documents;
+  return exportYAML(schedulable, std::move(outFile), std::move(baseFile), documents);
+}
+
+int Nodeset::exportCSV(std::string outFile, std::string fileName, std::string bench,
+                       longint_t banks, std::string test) const {
   const std::string directory = outputDirectory(outFile);
-  const std::string detailPath = directory + "/detail_" + name + ".csv";
-  const std::string summaryPath = directory + "/summary_" + name + ".csv";
+  const std::string detailPath = directory + "/detail_" + fileName + ".csv";
+  const std::string summaryPath = directory + "/summary_" + fileName + ".csv";
 
   std::string detail = "Task,Core,Release Time, Response Time, Deadline\n";
   longint_t makespan = 0;

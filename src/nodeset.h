@@ -10,6 +10,8 @@
 
 #include "keys.h"
 
+class DocumentCache;
+
 // The task graph under analysis: nodes sorted by global id, which equals their
 // position, and per core the global ids of the nodes placed on it.
 class Nodeset {
@@ -59,9 +61,9 @@ class Nodeset {
              std::vector<longint_t> deps, int localMemoryBank, bool isEmpty);
   void clear();
 
-  void setName(std::string name);
+  void setName(std::string newName);
   std::string getName() const;
-  void setSize(unsigned long size);
+  void setSize(unsigned long count);
   longint_t getSize() const;
   double getMemUtil() const;
   bool hasTraceFiles() const;
@@ -82,7 +84,7 @@ class Nodeset {
   longint_t getMemDemand(int i) const;
   void setMemDemand(int i, unsigned long memDemand);
   std::string getTaskName(int i) const;
-  void setTaskName(std::string name, int i);
+  void setTaskName(std::string taskName, int i);
   std::vector<std::string>& getTraceVector(int i);
   std::vector<longint_t>& getDepsVector(int i);
   const std::vector<longint_t>& getDepsVector(int i) const;
@@ -112,14 +114,20 @@ class Nodeset {
   void printPerCore() const;
 
   // Result exports. exportYAMLString builds the result document on the base
-  // file (when its path holds ".yaml") and throws std::runtime_error carrying an
-  // "Error: " text when the base cannot be read or has no room for the results;
-  // exportYAML and exportCSV print such a line on standard error and return 1,
-  // else 0. Nothing is opened for writing before the document is complete, and
-  // exportCSV writes no table over the result file at outFile.
-  std::string exportYAMLString(bool schedulable, std::string baseFile) const;
+  // file (when its path holds ".yaml") as documents holds it, and throws
+  // std::runtime_error carrying an "Error: " text when the base cannot be read
+  // or has no room for the results; exportYAML and exportCSV print such a line
+  // on standard error and return 1, else 0. Nothing is opened for writing
+  // before the document is complete, and exportCSV writes no table over the
+  // result file at outFile.
+  std::string exportYAMLString(bool schedulable, std::string baseFile,
+                               DocumentCache& documents) const;
+  int exportYAML(bool schedulable, std::string outFile, std::string baseFile,
+                 DocumentCache& documents) const;
+  // The same with a base file read afresh (the images of the analysis's
+  // iterations have none: "").
   int exportYAML(bool schedulable, std::string outFile, std::string baseFile) const;
-  int exportCSV(std::string outFile, std::string name, std::string bench, longint_t banks,
+  int exportCSV(std::string outFile, std::string fileName, std::string bench, longint_t banks,
                 std::string test) const;
 
  private:

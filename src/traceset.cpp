@@ -56,9 +56,10 @@ struct TraceFigures {
 };
 
 int readFigures(Traceset& traces, const std::string& processorName, const std::string& trace,
-                TraceFigures& f) {
+                TraceFigures& f, DocumentCache& documents) {
   return traces.readTraceParameter(processorName, trace, f.procDemand, f.memDemand,
-                                   f.writeAccesses, f.UCBData, f.ECBData, f.UCBInstr, f.ECBInstr);
+                                   f.writeAccesses, f.UCBData, f.ECBData, f.UCBInstr, f.ECBInstr,
+                                   documents);
 }
 
 // The scalar figures of a profile, the part that node demands take.
@@ -72,11 +73,11 @@ struct Demands {
 // its trace (documentCache.h); one that cannot be read is not kept, so each
 // attempt reports it.
 int readDemands(Traceset& traces, const std::string& processorName, const std::string& trace,
-                Demands& demands) {
-  const Demands* known = DocumentCache::kept<Demands>(
+                Demands& demands, DocumentCache& documents) {
+  const Demands* known = documents.kept<Demands>(
       profilePath(processorName, trace, ""), "profile demands", [&]() -> std::optional<Demands> {
         TraceFigures f;
-        if (readFigures(traces, processorName, trace, f) != 0) return std::nullopt;
+        if (readFigures(traces, processorName, trace, f, documents) != 0) return std::nullopt;
         return Demands{f.procDemand, f.memDemand, f.writeAccesses};
       });
   if (known == nullptr) return 1;
@@ -144,11 +145,11 @@ int Traceset::readTraceParameter(std::string processorName, std::string traceNam
                                  longint_t& procDemand, longint_t& memDemand,
                                  longint_t& writeAccesses, std::set<int>& UCBData,
                                  std::set<int>& ECBData, std::set<int>& UCBInstr,
-                                 std::set<int>& ECBInstr) {
+                                 std::set<int>& ECBInstr, DocumentCache& documents) {
   const std::string yamlPath = profilePath(processorName, traceName, ".yaml");
   if (is_file_exist(yamlPath.c_str())) {
     try {
-      const YAML::Node& profile = DocumentCache::view(yamlPath);
+      const YAML::Node& profile = documents.view(yamlPath);
       if (!profile.IsMap()) throw InputError("the document is not a map");
       const longint_t proc = requiredValue<longint_t>(profile, "procDemand");
       const longint_t mem = requiredValue<longint_t>(profile, "memDemand");
@@ -184,7 +185,7 @@ int Traceset::readTraceParameter(std::string processorName, std::string traceNam
   return 0;
 }
 
-int Traceset::setNodesetParameter(Processor& p, Nodeset& ns) {
+int Traceset::setNodesetParameter(Processor& p, Nodeset& ns, DocumentCache& documents) {
   if (!ns.hasTraceFiles()) return 0;
   const std::string processorName = p.getName();
   for (int i = 0; i < static_cast<int>(ns.getSize()); ++i) {
@@ -194,7 +195,7 @@ int Traceset::setNodesetParameter(Processor& p, Nodeset& ns) {
     if (ns.isEmpty(i)) continue;
     for (const std::string& trace : ns.getTraceVector(i)) {
       Demands f;
-      if (readDemands(*this, processorName, trace, f) != 0) return 1;
+      if (readDemands(*this, processorName, trace, f, documents) != 0) return 1;
       ns.setProcDemand(i, std::max(ns.getProcDemand(i), f.procDemand));
       ns.setMemDemand(i, std::max(ns.getMemDemand(i), f.memDemand));
       ns.addMemDemandPerBank(i, bank, f.memDemand);
@@ -336,7 +337,7 @@ int Traceset::readTraces() {
   return 0;
 }
 
-int Traceset::setTasksetParameter(Processor& p, Taskset& ts) {
+int Traceset::setTasksetParameter(Processor& p, Taskset& ts, DocumentCache& documents) {
   const std::string processorName = p.getName();
   for (int i = 0; i < ts.getSize(); ++i) {
     const int bank = ts.getLocalMemoryBank(i);
@@ -348,7 +349,7 @@ int Traceset::setTasksetParameter(Processor& p, Taskset& ts) {
     ts.getUCBVector(i).clear();
     for (const std::string& trace : ts.getTraceVector(i)) {
       TraceFigures f;
-      if (readFigures(*this, processorName, trace, f) != 0) return 1;
+      if (readFigures(*this, processorName, trace, f, documents) != 0) return 1;
       ts.setProcDemand(i, std::max(ts.getProcDemand(i), f.procDemand));
       ts.setMemDemand(i, std::max(ts.getMemDemand(i), f.memDemand));
       ts.setMemDemandPerBank(i, bank, f.memDemand);

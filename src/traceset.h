@@ -8,12 +8,14 @@
 #include "keys.h"
 #include "trace.h"
 
+class DocumentCache;
 class Nodeset;
 class Processor;
 class Taskset;
 
 // The trace library of a run: trace names, parsed traces and the per-trace
-// profile files under OUTPUTDIR/<processor>/<trace>.{yaml,dat}.
+// profile files under OUTPUTDIR/<processor>/<trace>.{yaml,dat}, read through
+// the run's documents.
 class Traceset {
  public:
   int readTraceFile(std::string file);
@@ -25,12 +27,13 @@ class Traceset {
                   longint_t& wcet, Processor& p);
   int readTraceParameter(std::string processorName, std::string traceName, longint_t& procDemand,
                          longint_t& memDemand, longint_t& writeAccesses, std::set<int>& UCBData,
-                         std::set<int>& ECBData, std::set<int>& UCBInstr, std::set<int>& ECBInstr);
-  int setNodesetParameter(Processor& p, Nodeset& ns);
+                         std::set<int>& ECBData, std::set<int>& UCBInstr, std::set<int>& ECBInstr,
+                         DocumentCache& documents);
+  int setNodesetParameter(Processor& p, Nodeset& ns, DocumentCache& documents);
 
   int deriveTraceParameter(Processor& p);
   int readTraces();
-  int setTasksetParameter(Processor& p, Taskset& ts);
+  int setTasksetParameter(Processor& p, Taskset& ts, DocumentCache& documents);
 
  private:
   std::string traceListFile;

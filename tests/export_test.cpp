@@ -31,11 +31,9 @@ void buildAnalysedSet(Nodeset& set) {
 
 class ExportTest : public testing::Test {
  protected:
-  void SetUp() override { DocumentCache::clear(); }
-  void TearDown() override { DocumentCache::clear(); }
-
   const ScratchDir scratch;
   const fs::path dir{scratch.root()};
+  DocumentCache documents;
 };
 
 class CurrentDirectory {
@@ -52,7 +50,7 @@ class CurrentDirectory {
 
 TEST_F(ExportTest, EmptySetFreshDocument) {
   Nodeset set;
-  EXPECT_EQ(set.exportYAMLString(true, ""), "schedulable: 1\nnumOfCores: 0");
+  EXPECT_EQ(set.exportYAMLString(true, "", documents), "schedulable: 1\nnumOfCores: 0");
 }
 
 TEST_F(ExportTest, FreshDocumentKeyOrder) {
@@ -63,7 +61,7 @@ TEST_F(ExportTest, FreshDocumentKeyOrder) {
                      {.name = "write-a", .core = 2, .deps = {1}}});
   set.setResponseTime(1, 18446744073709551615ul);
   set.setReleaseDate(2, 7);
-  EXPECT_EQ(set.exportYAMLString(true, ""),
+  EXPECT_EQ(set.exportYAMLString(true, "", documents),
             "schedulable: 1\n"
             "TxAccesses:\n"
             "  t:\n    assignedTo: -11\n    response: 0\n    release: 0\n    deadline: 0\n"
@@ -82,7 +80,7 @@ TEST_F(ExportTest, FreshDocumentKeyOrder) {
 TEST_F(ExportTest, BaseMergeKeepsKeyOrderAndUntouchedEntries) {
   Nodeset set;
   buildAnalysedSet(set);
-  EXPECT_EQ(set.exportYAMLString(false, dataDir + "base.yaml") + "\n",
+  EXPECT_EQ(set.exportYAMLString(false, dataDir + "base.yaml", documents) + "\n",
             readFile(dataDir + "base_result.yaml"));
 }
 
@@ -91,7 +89,7 @@ TEST_F(ExportTest, WritePartnerRule) {
   // and "write-a", whose partner has no entry, gets null in place of its own value.
   Nodeset set;
   buildNodeset(set, {{.name = "xwrite-y"}, {.name = "write-write-lonely"}, {.name = "write-a"}});
-  EXPECT_EQ(set.exportYAMLString(true, dataDir + "partners.yaml") + "\n",
+  EXPECT_EQ(set.exportYAMLString(true, dataDir + "partners.yaml", documents) + "\n",
             readFile(dataDir + "partners_result.yaml"));
 }
 
@@ -100,7 +98,7 @@ TEST_F(ExportTest, NodesWithOneNameShareAnEntryWithTheLaterValues) {
   buildNodeset(set, {{.name = "a", .noc = {{0, 1, 1}, {1, 1, 1}}}});
   set.setResponseTime(1, 5);
   set.setResponseTime(2, 6);
-  const YAML::Node result = YAML::Load(set.exportYAMLString(true, ""));
+  const YAML::Node result = YAML::Load(set.exportYAMLString(true, "", documents));
   ASSERT_EQ(result[KEYS::rx].size(), 1u);
   EXPECT_EQ(result[KEYS::rx]["noc_a"][KEYS::response].as<std::string>(), "6");
 }
@@ -114,7 +112,8 @@ TEST_F(ExportTest, BaseIsLoadedOnlyWhenItsPathHoldsDotYaml) {
   buildNodeset(set, {{.name = "a"}});
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
-    const YAML::Node result = YAML::Load(set.exportYAMLString(true, dataDir + c.file));
+    const YAML::Node result =
+        YAML::Load(set.exportYAMLString(true, dataDir + c.file, documents));
     EXPECT_EQ(result[KEYS::nodes]["other"].IsDefined(), c.loaded);
   }
 }
@@ -122,15 +121,15 @@ TEST_F(ExportTest, BaseIsLoadedOnlyWhenItsPathHoldsDotYaml) {
 TEST_F(ExportTest, StandardOutputEndsWithOneNewlineAndAFileWithNone) {
   Nodeset set;
   buildAnalysedSet(set);
-  const std::string text = set.exportYAMLString(true, dataDir + "base.yaml");
+  const std::string text = set.exportYAMLString(true, dataDir + "base.yaml", documents);
 
   CapturedStdout capturedOut;
-  EXPECT_EQ(set.exportYAML(true, "", dataDir + "base.yaml"), 0);
+  EXPECT_EQ(set.exportYAML(true, "", dataDir + "base.yaml", documents), 0);
   EXPECT_EQ(capturedOut.text(), text + "\n");
 
   const fs::path out = dir / "out.yaml";
   std::ofstream(out) << "old content that is longer than nothing";
-  EXPECT_EQ(set.exportYAML(true, out.string(), dataDir + "base.yaml"), 0);
+  EXPECT_EQ(set.exportYAML(true, out.string(), dataDir + "base.yaml", documents), 0);
   EXPECT_EQ(readFile(out), text);
 }
 
@@ -142,7 +141,7 @@ TEST_F(ExportTest, OutputNamingTheBaseFileReceivesTheFullResult) {
   const std::string expected = readFile(dataDir + "base_result.yaml");
   // The second export still merges onto the file as first read in this run.
   for (int round = 0; round < 2; ++round) {
-    EXPECT_EQ(set.exportYAML(false, file.string(), file.string()), 0);
+    EXPECT_EQ(set.exportYAML(false, file.string(), file.string(), documents), 0);
     EXPECT_EQ(readFile(file) + "\n", expected);
   }
 }
@@ -154,7 +153,7 @@ TEST_F(ExportTest, UnwritableOutputFileFailsTheExport) {
   for (const auto& path : paths) {
     SCOPED_TRACE(path);
     CapturedStderr capturedErr;
-    EXPECT_EQ(set.exportYAML(true, path, ""), 1);
+    EXPECT_EQ(set.exportYAML(true, path, "", documents), 1);
     EXPECT_EQ(capturedErr.text(),
               "Error: Could not write output file '" + path + "'\n");
   }
@@ -183,13 +182,13 @@ TEST_F(ExportTest, UnusableBaseFailsTheExportBeforeTheOutputIsOpened) {
                                  : "Unexpected content in base file '";
     const std::string expected = "Error: " + kind + base + "'" + c.message;
     try {
-      set.exportYAMLString(true, base);
+      set.exportYAMLString(true, base, documents);
       ADD_FAILURE() << "no error";
     } catch (const std::runtime_error& e) {
       EXPECT_EQ(e.what(), expected);
     }
     CapturedStderr capturedErr;
-    EXPECT_EQ(set.exportYAML(true, out.string(), base), 1);
+    EXPECT_EQ(set.exportYAML(true, out.string(), base, documents), 1);
     EXPECT_EQ(capturedErr.text(), expected + "\n");
     EXPECT_FALSE(fs::exists(out));
   }
@@ -197,7 +196,8 @@ TEST_F(ExportTest, UnusableBaseFailsTheExportBeforeTheOutputIsOpened) {
 
 TEST_F(ExportTest, EmptyBaseFileStartsFresh) {
   Nodeset set;
-  EXPECT_EQ(set.exportYAMLString(false, dataDir + "empty.yaml"), "schedulable: 0\nnumOfCores: 0");
+  EXPECT_EQ(set.exportYAMLString(false, dataDir + "empty.yaml", documents),
+            "schedulable: 0\nnumOfCores: 0");
 }
 
 TEST_F(ExportTest, PredecessorOutsideTheSetIsAnError) {
@@ -206,7 +206,7 @@ TEST_F(ExportTest, PredecessorOutsideTheSetIsAnError) {
   EXPECT_THROW(
       {
         try {
-          set.exportYAMLString(true, "");
+          set.exportYAMLString(true, "", documents);
         } catch (const std::runtime_error& e) {
           EXPECT_STREQ(e.what(), "Error: predecessor 1 of node 'a' is not in the node set");
           throw;
@@ -362,13 +362,13 @@ TEST_F(ExportTest, ValuesWrittenIntoSharedNodesLandOnlyInTheirOwnEntry) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    DocumentCache::clear();
+    DocumentCache caseDocuments;
     const fs::path base = dir / "base.yaml";
     std::ofstream(base) << c.base;
     std::vector<NodeSpec> inputs = {{.name = "a", .release = 2000}, {.name = "b", .release = 3000}};
     if (c.writePhase) inputs.push_back({.name = "write-a"});
     Nodeset set;
     buildNodeset(set, inputs);
-    EXPECT_EQ(set.exportYAMLString(true, base.string()), c.result);
+    EXPECT_EQ(set.exportYAMLString(true, base.string(), caseDocuments), c.result);
   }
 }

@@ -12,6 +12,7 @@
 #include "Taskset/taskset.h"
 #include "config.h"
 #include "scratchGlobals.h"
+#include "taskSetGenerator.h"
 #include "testSupport.h"
 #include "traceset.h"
 
@@ -60,7 +61,6 @@ class GeneratorTest : public testing::Test {
 }  // namespace
 
 TEST(Generator, UUnifastSplitsTheUtilisation) {
-  Config config;
   srand(3);
   const struct {
     int n;
@@ -68,17 +68,16 @@ TEST(Generator, UUnifastSplitsTheUtilisation) {
   } cases[] = {{1, 0.7f}, {2, 0.5f}, {3, 0.9f}, {8, 2.5f}, {3, 0.0f}};
   for (const auto& c : cases) {
     std::vector<float> u(c.n, -1.0f);
-    config.UUnifast(c.n, c.U, u.data());
+    TaskSetGenerator::UUnifast(c.n, c.U, u.data());
     for (const float v : u) EXPECT_GE(v, 0.0f) << c.n;
     EXPECT_NEAR(std::accumulate(u.begin(), u.end(), 0.0), c.U, 1e-6 * c.n) << c.n;
   }
   float single = 0.0f;
-  config.UUnifast(1, 0.123f, &single);
+  TaskSetGenerator::UUnifast(1, 0.123f, &single);
   EXPECT_EQ(single, 0.123f);
 }
 
 TEST(Generator, SortTasksOrdersIndexesBySelection) {
-  Config config;
   const struct {
     std::vector<unsigned long> keys;
     std::vector<int> sorted;
@@ -93,11 +92,11 @@ TEST(Generator, SortTasksOrdersIndexesBySelection) {
     std::vector<unsigned long> keys = c.keys;
     std::vector<int> index(keys.size());
     std::iota(index.begin(), index.end(), 0);
-    config.SortTasks(index.data(), keys.data(), static_cast<int>(keys.size()));
+    TaskSetGenerator::SortTasks(index.data(), keys.data(), static_cast<int>(keys.size()));
     EXPECT_EQ(index, c.sorted) << c.keys.size();
   }
   int pair[] = {4, 8};
-  config.swap(pair, 0, 1);
+  TaskSetGenerator::swap(pair, 0, 1);
   EXPECT_EQ(pair[0], 8);
   EXPECT_EQ(pair[1], 4);
 }

@@ -26,11 +26,9 @@ std::string red(const std::string& text) { return "\033[1;31m" + text + "\033[0m
 
 class NodesetReaderTest : public testing::Test {
  protected:
-  void SetUp() override { DocumentCache::clear(); }
-
   int read(const std::string& path) {
     applyOptions(config, {"-ts", path});
-    return config.initNodeSet(ns);
+    return config.initNodeSet(ns, documents);
   }
 
   // Reads path and returns what standard error received.
@@ -47,6 +45,7 @@ class NodesetReaderTest : public testing::Test {
   }
 
   Config config;
+  DocumentCache documents;
   Nodeset ns;
 };
 
@@ -102,21 +101,22 @@ TEST_F(NodesetReaderTest, AccessVolumesSumPerBankAndNoCEntriesMerge) {
   } cases[] = {{false, {{1, 15}, {0, 1}}, rxCoreId, {{0, 3}}}, {true, {{0, 16}}, 0, {{0, 3}}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.singleBank);
-    Config caseConfig;
-    Nodeset caseNodes;
-    applyOptions(caseConfig, {"-ts", nodesetDir + "banks.yaml"});
-    if (c.singleBank) applyOptions(caseConfig, {"-sb"});
-    ASSERT_EQ(caseConfig.initNodeSet(caseNodes), 0);
-    ASSERT_EQ(caseNodes.getSize(), 6u);  // a, b, c, r, t and the companion of a
-    EXPECT_EQ(caseNodes.getVecMemDemand(0), c.aBanks);
-    EXPECT_EQ(caseNodes.getVecMemDemand(4), c.txBanks);
+    Config config;
+    DocumentCache documents;
+    Nodeset ns;
+    applyOptions(config, {"-ts", nodesetDir + "banks.yaml"});
+    if (c.singleBank) applyOptions(config, {"-sb"});
+    ASSERT_EQ(config.initNodeSet(ns, documents), 0);
+    ASSERT_EQ(ns.getSize(), 6u);  // a, b, c, r, t and the companion of a
+    EXPECT_EQ(ns.getVecMemDemand(0), c.aBanks);
+    EXPECT_EQ(ns.getVecMemDemand(4), c.txBanks);
     // Two entries naming the same bank add both counts to one triple.
-    EXPECT_EQ(caseNodes.getNoCAccessPerBank(0, c.nocKey), (std::pair<longint_t, longint_t>{150, 16}));
-    EXPECT_EQ(caseNodes.getTaskName(5), "noc_a");
-    EXPECT_EQ(caseNodes.getVecMemDemand(5), (Banks{{c.nocKey, 150}}));
-    EXPECT_EQ(caseNodes.getDepsVector(1), (Deps{0, 5}));
-    EXPECT_EQ(caseNodes.getLocalMemoryBank(3), c.singleBank ? 0 : rxCoreId);
-    EXPECT_EQ(caseNodes.getLocalMemoryBank(4), c.singleBank ? 0 : txCoreId);
+    EXPECT_EQ(ns.getNoCAccessPerBank(0, c.nocKey), (std::pair<longint_t, longint_t>{150, 16}));
+    EXPECT_EQ(ns.getTaskName(5), "noc_a");
+    EXPECT_EQ(ns.getVecMemDemand(5), (Banks{{c.nocKey, 150}}));
+    EXPECT_EQ(ns.getDepsVector(1), (Deps{0, 5}));
+    EXPECT_EQ(ns.getLocalMemoryBank(3), c.singleBank ? 0 : rxCoreId);
+    EXPECT_EQ(ns.getLocalMemoryBank(4), c.singleBank ? 0 : txCoreId);
   }
 }
 
@@ -177,12 +177,13 @@ TEST_F(NodesetReaderTest, NodesetNameIsThePathWithoutDirectoryAndExtension) {
   ScratchDir dir;
   for (const auto& [file, name] : cases) {
     SCOPED_TRACE(file);
-    Config caseConfig;
-    Nodeset caseNodes;
-    applyOptions(caseConfig, {"-ts", dir.write(file, "numOfCores: 1\n")});
-    ASSERT_EQ(caseConfig.initNodeSet(caseNodes), 0);
-    EXPECT_EQ(caseConfig.getFileName(), name);
-    EXPECT_EQ(caseNodes.getName(), name);
+    Config config;
+    DocumentCache documents;
+    Nodeset ns;
+    applyOptions(config, {"-ts", dir.write(file, "numOfCores: 1\n")});
+    ASSERT_EQ(config.initNodeSet(ns, documents), 0);
+    EXPECT_EQ(config.getFileName(), name);
+    EXPECT_EQ(ns.getName(), name);
   }
 }
 
@@ -209,10 +210,11 @@ void expectFaults(std::span<const FaultCase> cases) {
   for (const FaultCase& c : cases) {
     SCOPED_TRACE(c.label);
     Config config;
+    DocumentCache documents;
     Nodeset ns;
     applyOptions(config, {"-ts", dir.write("f" + std::to_string(k++) + ".yaml", c.content)});
     CapturedStderr capturedErr;
-    EXPECT_EQ(config.initNodeSet(ns), 1);
+    EXPECT_EQ(config.initNodeSet(ns, documents), 1);
     EXPECT_EQ(capturedErr.text(), red(c.expected));
     EXPECT_EQ(ns.getSize(), 0u);
   }
@@ -337,15 +339,16 @@ TEST_F(NodesetReaderTest, VirtualDepsChainTheNodesOfEachCore) {
   int k = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.edges);
-    Config caseConfig;
-    Nodeset caseNodes;
+    Config config;
+    DocumentCache documents;
+    Nodeset ns;
     const std::string file = "v" + std::to_string(k++) + ".yaml";
-    applyOptions(caseConfig, {"-ts", dir.write(file, std::string(nodes) + c.edges), "-virtualDeps"});
-    ASSERT_EQ(caseConfig.initNodeSet(caseNodes), 0);
-    EXPECT_EQ(caseNodes.getDepsVector(0), Deps{});
-    EXPECT_EQ(caseNodes.getDepsVector(1), c.q);
-    EXPECT_EQ(caseNodes.getDepsVector(2), Deps{});  // alone on core 1
-    EXPECT_EQ(caseNodes.getDepsVector(3), c.r);
+    applyOptions(config, {"-ts", dir.write(file, std::string(nodes) + c.edges), "-virtualDeps"});
+    ASSERT_EQ(config.initNodeSet(ns, documents), 0);
+    EXPECT_EQ(ns.getDepsVector(0), Deps{});
+    EXPECT_EQ(ns.getDepsVector(1), c.q);
+    EXPECT_EQ(ns.getDepsVector(2), Deps{});  // alone on core 1
+    EXPECT_EQ(ns.getDepsVector(3), c.r);
   }
 }
 
@@ -396,22 +399,22 @@ TEST_F(NodesetReaderTest, EachReadGetsItsOwnNodeSetForItsOptions) {
   ns.setReleaseDate(0, 999);
   ns.getDepsVector(1).push_back(2);
   Nodeset again;
-  ASSERT_EQ(config.initNodeSet(again), 0);
+  ASSERT_EQ(config.initNodeSet(again, documents), 0);
   EXPECT_EQ(again.getReleaseDate(0), 5u);
   EXPECT_EQ(again.getDepsVector(1), Deps{0});
 
   applyOptions(config, {"-cw"});
   Nodeset phases;
-  ASSERT_EQ(config.initNodeSet(phases), 0);
+  ASSERT_EQ(config.initNodeSet(phases, documents), 0);
   EXPECT_EQ(phases.getSize(), 5u);
   applyOptions(config, {"-sb"});
   Nodeset oneBank;
-  ASSERT_EQ(config.initNodeSet(oneBank), 0);
+  ASSERT_EQ(config.initNodeSet(oneBank, documents), 0);
   EXPECT_EQ(oneBank.getSize(), 5u);
   EXPECT_EQ(oneBank.getLocalMemoryBank(4), 0);
   ConfigTestAccess::clearFlags(config);
   Nodeset plain;
-  ASSERT_EQ(config.initNodeSet(plain), 0);
+  ASSERT_EQ(config.initNodeSet(plain, documents), 0);
   EXPECT_EQ(plain.getSize(), 3u);
   EXPECT_EQ(plain.getLocalMemoryBank(2), rxCoreId);
 }
@@ -427,19 +430,19 @@ TEST_F(NodesetReaderTest, GraphLayoutReadsKeepTheirOptionsApart) {
   EXPECT_EQ(ns.getDepsVector(1), Deps{});
   applyOptions(config, {"-virtualDeps"});
   Nodeset virtualDeps;
-  ASSERT_EQ(config.initNodeSet(virtualDeps), 0);
+  ASSERT_EQ(config.initNodeSet(virtualDeps, documents), 0);
   EXPECT_EQ(virtualDeps.getDepsVector(1), Deps{0});
 }
 
-TEST_F(NodesetReaderTest, ForgettingTheCachedFilesReadsTheFileAnew) {
+TEST_F(NodesetReaderTest, TheNextRunReadsTheFileAnew) {
   ScratchDir dir;
   const std::string path =
       dir.write("anew.yaml", "nodes:\n  a: {assignedTo: 0, traceName: t, release: 0}\n");
   ASSERT_EQ(read(path), 0);
   dir.write("anew.yaml", "nodes: {}\n");
-  DocumentCache::clear();
+  DocumentCache nextRun;
   Nodeset again;
-  ASSERT_EQ(config.initNodeSet(again), 0);
+  ASSERT_EQ(config.initNodeSet(again, nextRun), 0);
   EXPECT_EQ(again.getSize(), 0u);
 }
 
@@ -450,7 +453,7 @@ TEST_F(NodesetReaderTest, TheFileIsReadOncePerRun) {
   ASSERT_EQ(read(path), 0);
   dir.write("once.yaml", "nodes: {}\n");
   Nodeset again;
-  ASSERT_EQ(config.initNodeSet(again), 0);
+  ASSERT_EQ(config.initNodeSet(again, documents), 0);
   EXPECT_EQ(again.getSize(), 1u);
 }
 

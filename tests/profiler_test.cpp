@@ -11,6 +11,7 @@
 #include "Platform/perfectMemory.h"
 #include "Platform/processor.h"
 #include "Taskset/taskset.h"
+#include "documentCache.h"
 #include "scratchGlobals.h"
 #include "testSupport.h"
 #include "traceset.h"
@@ -77,6 +78,7 @@ class ProfilerTest : public testing::Test {
   Cache instrCache{INSTRUCTION, 16, 8, 1};
   Processor proc;
   Traceset traces;
+  DocumentCache documents;
   std::string readErrors;
 };
 
@@ -120,7 +122,7 @@ TEST_F(ProfilerTest, WritesTheTextProfileThatTheReaderReadsBack) {
   longint_t procDemand = 0, memDemand = 0, writeAccesses = 0;
   std::set<int> UCBData, ECBData, UCBInstr, ECBInstr;
   ASSERT_EQ(traces.readTraceParameter("P", "loop", procDemand, memDemand, writeAccesses, UCBData,
-                                      ECBData, UCBInstr, ECBInstr),
+                                      ECBData, UCBInstr, ECBInstr, documents),
             0);
   EXPECT_EQ(procDemand, 9u);
   EXPECT_EQ(memDemand, 4u);
@@ -263,7 +265,7 @@ TEST_F(ProfilerTest, SetTasksetParameterTakesMaximaAndSumsPerBank) {
           {}, {}, {}, {{"a", "b"}, {"a", "b", "c"}}, {}, {}, {2, 0}, {}, -1, -1);
   ts.setWriteAccesses(0, 50);
 
-  ASSERT_EQ(traces.setTasksetParameter(proc, ts), 0);
+  ASSERT_EQ(traces.setTasksetParameter(proc, ts, documents), 0);
   EXPECT_EQ(ts.getProcDemand(0), 100u);
   EXPECT_EQ(ts.getMemDemand(0), 30u);
   EXPECT_EQ(ts.getVecMemDemand(0), (Taskset::BankList{{2, 40}}));
@@ -275,7 +277,7 @@ TEST_F(ProfilerTest, SetTasksetParameterTakesMaximaAndSumsPerBank) {
   EXPECT_EQ(ts.getECBs(1), (std::set<int>{4, 5, 7, 9, 16390, 16391}));
   EXPECT_EQ(ts.getMemDemandPerBank(1, 0), 45u);
 
-  ASSERT_EQ(traces.setTasksetParameter(proc, ts), 0);
+  ASSERT_EQ(traces.setTasksetParameter(proc, ts, documents), 0);
   EXPECT_EQ(ts.getMemDemand(0), 30u);
   EXPECT_EQ(ts.getVecMemDemand(0), (Taskset::BankList{{2, 80}}));
   EXPECT_EQ(ts.getUCBVector(1).size(), 3u);
@@ -288,7 +290,7 @@ TEST_F(ProfilerTest, SetTasksetParameterStopsAtAMissingProfile) {
   ts.getTraceVector(0) = {"a", "gone", "a"};
   ts.getTraceVector(1) = {"a"};
   CapturedStderr capturedErr;
-  EXPECT_EQ(traces.setTasksetParameter(proc, ts), 1);
+  EXPECT_EQ(traces.setTasksetParameter(proc, ts, documents), 1);
   EXPECT_EQ(capturedErr.text(), "  Trace file for trace 'gone' not found.\n");
   EXPECT_EQ(ts.getProcDemand(0), 10u);
   EXPECT_EQ(ts.getMemDemandPerBank(0, 0), 4u);

@@ -21,7 +21,6 @@ const std::string profilesDir = std::string(TEST_DATA_DIR) + "/profiles";
 class TracesetTest : public testing::Test {
  protected:
   void SetUp() override {
-    DocumentCache::clear();
     savedOutputDir = OUTPUTDIR;
     OUTPUTDIR = profilesDir;
     proc.setName("P");
@@ -31,6 +30,7 @@ class TracesetTest : public testing::Test {
   std::string savedOutputDir;
   Processor proc;
   Traceset traces;
+  DocumentCache documents;
 };
 
 struct Profile {
@@ -64,7 +64,8 @@ TEST_F(TracesetTest, ProfilesAreReadFromEitherForm) {
     Profile read;
     EXPECT_EQ(
         traces.readTraceParameter("P", c.trace, read.procDemand, read.memDemand, read.writeAccesses,
-                                  read.UCBData, read.ECBData, read.UCBInstr, read.ECBInstr),
+                                  read.UCBData, read.ECBData, read.UCBInstr, read.ECBInstr,
+                                  documents),
         0);
     EXPECT_EQ(read, c.expected);
   }
@@ -91,7 +92,8 @@ TEST_F(TracesetTest, FaultyProfilesEndInOneLineNamingTheFile) {
     CapturedStderr capturedErr;
     EXPECT_EQ(
         traces.readTraceParameter("P", c.trace, read.procDemand, read.memDemand, read.writeAccesses,
-                                  read.UCBData, read.ECBData, read.UCBInstr, read.ECBInstr),
+                                  read.UCBData, read.ECBData, read.UCBInstr, read.ECBInstr,
+                                  documents),
         1);
     EXPECT_EQ(capturedErr.text(),
               withPath(c.expected, profilesDir + "/P/" + c.trace + ".yaml"));
@@ -134,7 +136,7 @@ Nodeset makeNodeset(const std::vector<NodeSpec>& specs) {
 TEST_F(TracesetTest, NodeDemandsAreMaximaAndBankCountsSumsOverTraces) {
   Nodeset ns = makeNodeset(
       {{"n", {"t1", "t2"}, 2, false}, {"idle", {"t1"}, 3, true}, {"traceless", {}, 1, false}});
-  ASSERT_EQ(traces.setNodesetParameter(proc, ns), 0);
+  ASSERT_EQ(traces.setNodesetParameter(proc, ns, documents), 0);
   EXPECT_EQ(ns.getProcDemand(0), 100u);
   EXPECT_EQ(ns.getMemDemand(0), 30u);
   EXPECT_EQ(ns.getVecMemDemand(0), (Nodeset::BankList{{2, 40}}));
@@ -150,7 +152,7 @@ TEST_F(TracesetTest, NodeDemandsAreMaximaAndBankCountsSumsOverTraces) {
 
 TEST_F(TracesetTest, NodeSetWithoutNameAtPositionZeroIsLeftAlone) {
   Nodeset ns = makeNodeset({{"", {}, 0, false}, {"n", {"t1"}, 2, false}});
-  ASSERT_EQ(traces.setNodesetParameter(proc, ns), 0);
+  ASSERT_EQ(traces.setNodesetParameter(proc, ns, documents), 0);
   EXPECT_EQ(ns.getProcDemand(1), 0u);
   EXPECT_EQ(ns.getVecMemDemand(1), Nodeset::BankList{});
 }
@@ -158,7 +160,7 @@ TEST_F(TracesetTest, NodeSetWithoutNameAtPositionZeroIsLeftAlone) {
 TEST_F(TracesetTest, MissingThirdTraceFailsAfterTheFirstTwo) {
   Nodeset ns = makeNodeset({{"n", {"t1", "t2", "t3"}, 2, false}});
   CapturedStderr capturedErr;
-  EXPECT_EQ(traces.setNodesetParameter(proc, ns), 1);
+  EXPECT_EQ(traces.setNodesetParameter(proc, ns, documents), 1);
   EXPECT_EQ(capturedErr.text(), "  Trace file for trace 't3' not found.\n");
   EXPECT_EQ(ns.getProcDemand(0), 100u);
   EXPECT_EQ(ns.getMemDemand(0), 30u);
@@ -169,7 +171,7 @@ TEST_F(TracesetTest, MissingThirdTraceFailsAfterTheFirstTwo) {
 TEST_F(TracesetTest, MalformedProfileFailsTheNodeSet) {
   Nodeset ns = makeNodeset({{"n", {"malformed"}, 0, false}});
   CapturedStderr capturedErr;
-  EXPECT_EQ(traces.setNodesetParameter(proc, ns), 1);
+  EXPECT_EQ(traces.setNodesetParameter(proc, ns, documents), 1);
   EXPECT_NE(capturedErr.text().find("malformed.yaml"), std::string::npos);
 }
 
@@ -195,7 +197,7 @@ TEST_F(TracesetTest, LaterNodeSetsGetTheDemandsOfTheirOwnProfiles) {
     for (int step = 0; step < 2; ++step) {
       Nodeset ns = makeNodeset({{"n", {"t"}, 1, false}});
       Traceset fresh;
-      ASSERT_EQ(fresh.setNodesetParameter(proc, ns), 0);
+      ASSERT_EQ(fresh.setNodesetParameter(proc, ns, documents), 0);
       EXPECT_EQ(ns.getProcDemand(0), c.procDemand);
       EXPECT_EQ(ns.getMemDemand(0), c.memDemand);
       EXPECT_EQ(ns.getVecMemDemand(0), (Nodeset::BankList{{1, c.memDemand}}));
@@ -209,27 +211,27 @@ TEST_F(TracesetTest, AProfileThatCouldNotBeReadIsReadAgainLater) {
   OUTPUTDIR = dir.path("profiles");
   Nodeset ns = makeNodeset({{"n", {"late"}, 0, false}});
   CapturedStderr capturedErr;
-  EXPECT_EQ(traces.setNodesetParameter(proc, ns), 1);
+  EXPECT_EQ(traces.setNodesetParameter(proc, ns, documents), 1);
   EXPECT_EQ(capturedErr.text(), "  Trace file for trace 'late' not found.\n");
   dir.write("profiles/P/late.dat", "procDemand 6\nmemDemand 2\n");
   Nodeset again = makeNodeset({{"n", {"late"}, 0, false}});
-  ASSERT_EQ(traces.setNodesetParameter(proc, again), 0);
+  ASSERT_EQ(traces.setNodesetParameter(proc, again, documents), 0);
   EXPECT_EQ(again.getProcDemand(0), 6u);
 }
 
-TEST_F(TracesetTest, AProfileKeepsItsFirstReadingUntilTheCacheIsForgotten) {
+TEST_F(TracesetTest, AProfileKeepsItsFirstReadingUntilTheNextRun) {
   ScratchDir dir;
   OUTPUTDIR = dir.path("profiles");
-  const auto demandAfterWriting = [&](const char* text) {
+  const auto demandAfterWriting = [&](const char* text, DocumentCache& run) {
     dir.write("profiles/P/kept.dat", text);
     Nodeset ns = makeNodeset({{"n", {"kept"}, 0, false}});
-    EXPECT_EQ(traces.setNodesetParameter(proc, ns), 0);
+    EXPECT_EQ(traces.setNodesetParameter(proc, ns, run), 0);
     return ns.getProcDemand(0);
   };
-  EXPECT_EQ(demandAfterWriting("procDemand 6\nmemDemand 2\n"), 6u);
-  EXPECT_EQ(demandAfterWriting("procDemand 8\nmemDemand 2\n"), 6u);
-  DocumentCache::clear();
-  EXPECT_EQ(demandAfterWriting("procDemand 8\nmemDemand 2\n"), 8u);
+  EXPECT_EQ(demandAfterWriting("procDemand 6\nmemDemand 2\n", documents), 6u);
+  EXPECT_EQ(demandAfterWriting("procDemand 8\nmemDemand 2\n", documents), 6u);
+  DocumentCache nextRun;
+  EXPECT_EQ(demandAfterWriting("procDemand 8\nmemDemand 2\n", nextRun), 8u);
 }
 
 TEST_F(TracesetTest, BaseWCETAddsMemoryDelaysToTheTextProfile) {

@@ -9,6 +9,7 @@
 #include "busLabel.h"
 #include "config.h"
 #include "console.h"
+#include "documentCache.h"
 #include "driver.h"
 #include "keys.h"
 #include "nodeset.h"
@@ -52,16 +53,19 @@ void scale(Nodeset& nodeset, longint_t factor, Search& search) {
 }
 
 // One step of the search: the node set read afresh, scaled and analysed.
-int searchStep(Config& config, int i, Nodeset& nodeset, Search& search) {
+int searchStep(Config& config, int i, Nodeset& nodeset, Search& search,
+               DocumentCache& documents) {
   Processor proc;
   Traceset traceset;
   nodeset.clear();
   const longint_t factor = static_cast<longint_t>((search.low + search.high) / 2);
-  if (config.initProc(proc, i) != 0) return fail("Error: initialization of processor failed.");
+  if (config.initProc(proc, i, documents) != 0)
+    return fail("Error: initialization of processor failed.");
   const PlatformGuard platform(config, proc, i);
   if (!config.isPeriodAnalysis()) return fail("Error: wrong file format.");
-  if (config.initNodeSet(nodeset) != 0) return fail("Error: initialization of taskset failed.");
-  if (!config.isDOT() && traceset.setNodesetParameter(proc, nodeset) != 0)
+  if (config.initNodeSet(nodeset, documents) != 0)
+    return fail("Error: initialization of taskset failed.");
+  if (!config.isDOT() && traceset.setNodesetParameter(proc, nodeset, documents) != 0)
     return fail("Error: initialization of trace parameter failed.");
   scale(nodeset, factor, search);
 
@@ -84,14 +88,15 @@ std::string periodText(const Search& search) {
   return std::to_string(saturatingProduct(search.best, search.largestDeadline));
 }
 
-int searchDefinition(Config& config, int i, std::string& summary) {
+int searchDefinition(Config& config, int i, std::string& summary, DocumentCache& documents) {
   Nodeset nodeset;
   Search search;
   do {
-    if (searchStep(config, i, nodeset, search) != 0) return 1;
+    if (searchStep(config, i, nodeset, search, documents) != 0) return 1;
   } while (search.low < search.high);
 
-  if (nodeset.exportYAML(search.lastVerdict, config.getOutFile(), config.getTasksetFileName()) != 0)
+  if (nodeset.exportYAML(search.lastVerdict, config.getOutFile(), config.getTasksetFileName(),
+                        documents) != 0)
     return 1;
   const BusLabel label = busLabel(config.getBusName(), config.isCW());
   const std::string period = periodText(search);
@@ -112,8 +117,10 @@ int searchDefinition(Config& config, int i, std::string& summary) {
 
 int analyseConfiguration(Config config) {
   std::string summary = SummaryTable::header;
+  DocumentCache documents;
   for (int i = 0; i < config.getProcessorDefs(); ++i) {
-    if (analyseDefinition(config, i, [&] { return searchDefinition(config, i, summary); }) != 0)
+    if (analyseDefinition(config, i,
+                          [&] { return searchDefinition(config, i, summary, documents); }) != 0)
       return 1;
   }
   return writeBesideResult(

@@ -7,6 +7,7 @@
 #include "busLabel.h"
 #include "config.h"
 #include "console.h"
+#include "documentCache.h"
 #include "driver.h"
 #include "keys.h"
 #include "nodeset.h"
@@ -26,14 +27,17 @@ void printBanner(const std::string& text) {
 }
 
 // One pass of the analysis loop: architecture definition i.
-int analysePlatform(Config& config, int i) {
+int analysePlatform(Config& config, int i, DocumentCache& documents) {
   Processor proc;
   Nodeset nodeset;
   Traceset traceset;
-  if (config.initProc(proc, i) != 0) return fail("Error: initialization of processor failed.");
+  if (config.initProc(proc, i, documents) != 0)
+    return fail("Error: initialization of processor failed.");
   const PlatformGuard platform(config, proc, i);
-  if (config.initNodeSet(nodeset) != 0) return fail("Error: initialization of taskset failed.");
-  if (!config.isDOT() && !config.isNewFormat() && traceset.setNodesetParameter(proc, nodeset) != 0)
+  if (config.initNodeSet(nodeset, documents) != 0)
+    return fail("Error: initialization of taskset failed.");
+  if (!config.isDOT() && !config.isNewFormat() &&
+      traceset.setNodesetParameter(proc, nodeset, documents) != 0)
     return fail("Error: initialization of trace parameter failed.");
 
   ResponseTimeAnalysis analysis;
@@ -47,7 +51,7 @@ int analysePlatform(Config& config, int i) {
             << console::reset << "on processor '" << proc.getName() << "' !" << std::endl;
 
   const std::string base = config.isNewFormat() ? "" : config.getTasksetFileName();
-  if (nodeset.exportYAML(schedulable, config.getOutFile(), base) != 0) return 1;
+  if (nodeset.exportYAML(schedulable, config.getOutFile(), base, documents) != 0) return 1;
   if (schedulable && config.hasCSV()) {
     const BusLabel label = busLabel(config.getBusName(), config.isCW());
     if (nodeset.exportCSV(config.getOutFile(), config.getFileName(), label.bench,
@@ -61,8 +65,10 @@ int analysePlatform(Config& config, int i) {
 
 int analyseConfiguration(Config config) {
   if (VERBOSE >= 0) std::cout << "Start Analysis." << std::endl;
+  DocumentCache documents;
   for (int i = 0; i < config.getProcessorDefs(); ++i) {
-    if (analyseDefinition(config, i, [&] { return analysePlatform(config, i); }) != 0) return 1;
+    if (analyseDefinition(config, i, [&] { return analysePlatform(config, i, documents); }) != 0)
+      return 1;
   }
   return 0;
 }

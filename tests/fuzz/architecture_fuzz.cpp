@@ -10,20 +10,21 @@
 
 namespace {
 
-void assemble(const std::string& path, bool perfectBus) {
+void assemble(const std::string& path, bool perfectBus, DocumentCache& documents) {
   Config config;
   std::vector<std::string> words = {"-arch", path};
   if (perfectBus) words.push_back("-perfectBus");
   parseOptionWords(config, words);
   Processor proc;
-  if (config.initProc(proc, 0) == 0) config.destroyProc(proc, 0);
+  if (config.initProc(proc, 0, documents) == 0) config.destroyProc(proc, 0);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const std::string path = FuzzScratch::instance().write("arch.yaml", data, size);
-  DocumentCache::clear();
-  for (const bool perfectBus : {false, true}) readReportingFaults([&] { assemble(path, perfectBus); });
+  DocumentCache documents;
+  for (const bool perfectBus : {false, true})
+    readReportingFaults([&] { assemble(path, perfectBus, documents); });
   return 0;
 }

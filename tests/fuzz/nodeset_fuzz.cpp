@@ -31,7 +31,7 @@ constexpr ReadOptions optionSets[] = {
     {true, true, false},
 };
 
-void read(const std::string& path, const ReadOptions& options) {
+void read(const std::string& path, const ReadOptions& options, DocumentCache& documents) {
   Config config;
   std::vector<std::string> words = {"-ts", path};
   if (options.cw) words.push_back("-cw");
@@ -40,12 +40,12 @@ void read(const std::string& path, const ReadOptions& options) {
   parseOptionWords(config, words);
   Processor proc;
   std::optional<PlatformGuard> platform;
-  if (config.initProc(proc, 0) == 0) platform.emplace(config, proc, 0);
+  if (config.initProc(proc, 0, documents) == 0) platform.emplace(config, proc, 0);
   // The reader must hold on its own, also where the header was refused.
   Nodeset nodeset;
-  if (config.initNodeSet(nodeset) != 0 || config.isNewFormat()) return;
+  if (config.initNodeSet(nodeset, documents) != 0 || config.isNewFormat()) return;
   Traceset traces;
-  traces.setNodesetParameter(proc, nodeset);
+  traces.setNodesetParameter(proc, nodeset, documents);
 }
 
 }  // namespace
@@ -62,7 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   }();
   (void)profileWritten;
   const std::string path = scratch.write("nodes.yaml", data, size);
-  DocumentCache::clear();
-  for (const ReadOptions& options : optionSets) readReportingFaults([&] { read(path, options); });
+  // One run per input: the option sets read through the same documents.
+  DocumentCache documents;
+  for (const ReadOptions& options : optionSets)
+    readReportingFaults([&] { read(path, options, documents); });
   return 0;
 }

@@ -11,12 +11,12 @@
 
 namespace {
 
-void readProfile(const std::string& processor) {
+void readProfile(const std::string& processor, DocumentCache& documents) {
   Traceset traces;
   longint_t procDemand = 0, memDemand = 0, writeAccesses = 0;
   std::set<int> UCBData, ECBData, UCBInstr, ECBInstr;
   traces.readTraceParameter(processor, "t", procDemand, memDemand, writeAccesses, UCBData, ECBData,
-                            UCBInstr, ECBInstr);
+                            UCBInstr, ECBInstr, documents);
 }
 
 }  // namespace
@@ -26,9 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   OUTPUTDIR = scratch.path();
   scratch.write("Y/t.yaml", data, size);
   scratch.write("D/t.dat", data, size);
-  DocumentCache::clear();
-  readReportingFaults([] { readProfile("Y"); });
-  readReportingFaults([] { readProfile("D"); });
+  DocumentCache documents;
+  readReportingFaults([&] { readProfile("Y", documents); });
+  readReportingFaults([&] { readProfile("D", documents); });
   Traceset traces;
   Processor proc;
   longint_t wcet = 0;
