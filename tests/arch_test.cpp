@@ -78,32 +78,32 @@ TEST_F(ArchTest, BothLayoutsBuildTheDescribedProcessor) {
   };
   for (const LayoutCase& c : cases) {
     SCOPED_TRACE(c.file);
-    Config config;
-    DocumentCache documents;
-    Processor proc;
-    applyOptions(config, {"-arch", archDir + c.file});
-    ASSERT_EQ(config.initProc(proc, 0, documents), 0);
-    EXPECT_EQ(proc.getName(), c.name);
-    EXPECT_EQ(typeid(*proc.getBus()), c.bus);
-    EXPECT_EQ(config.getBusName(), c.busName);
-    ASSERT_NE(proc.getLocalMemoryInstr(), nullptr);
-    EXPECT_EQ(typeid(*proc.getLocalMemoryInstr()), c.instr);
-    EXPECT_EQ(proc.getLocalMemoryInstr()->getType(), c.instrType);
+    Config caseConfig;
+    DocumentCache caseDocuments;
+    Processor caseProc;
+    applyOptions(caseConfig, {"-arch", archDir + c.file});
+    ASSERT_EQ(caseConfig.initProc(caseProc, 0, caseDocuments), 0);
+    EXPECT_EQ(caseProc.getName(), c.name);
+    EXPECT_EQ(typeid(*caseProc.getBus()), c.bus);
+    EXPECT_EQ(caseConfig.getBusName(), c.busName);
+    ASSERT_NE(caseProc.getLocalMemoryInstr(), nullptr);
+    EXPECT_EQ(typeid(*caseProc.getLocalMemoryInstr()), c.instr);
+    EXPECT_EQ(caseProc.getLocalMemoryInstr()->getType(), c.instrType);
     if (c.data == nullptr) {
-      EXPECT_EQ(proc.getLocalMemoryData(), nullptr);
+      EXPECT_EQ(caseProc.getLocalMemoryData(), nullptr);
     } else {
-      ASSERT_NE(proc.getLocalMemoryData(), nullptr);
-      EXPECT_EQ(typeid(*proc.getLocalMemoryData()), *c.data);
-      EXPECT_EQ(proc.getLocalMemoryData()->getType(), DATA);
+      ASSERT_NE(caseProc.getLocalMemoryData(), nullptr);
+      EXPECT_EQ(typeid(*caseProc.getLocalMemoryData()), *c.data);
+      EXPECT_EQ(caseProc.getLocalMemoryData()->getType(), DATA);
     }
-    EXPECT_NE(proc.getCore(), nullptr);
-    EXPECT_NE(proc.getDRAM(), nullptr);
-    EXPECT_EQ(proc.getNumberOfCores(), c.cores);
-    EXPECT_EQ(proc.getMemDelay(), c.memDelay);
-    EXPECT_EQ(proc.getAccDelay(), c.accDelay);
-    EXPECT_EQ(proc.getBurstDelay(), c.burstDelay);
-    EXPECT_FALSE(proc.hasRx());
-    config.destroyProc(proc, 0);
+    EXPECT_NE(caseProc.getCore(), nullptr);
+    EXPECT_NE(caseProc.getDRAM(), nullptr);
+    EXPECT_EQ(caseProc.getNumberOfCores(), c.cores);
+    EXPECT_EQ(caseProc.getMemDelay(), c.memDelay);
+    EXPECT_EQ(caseProc.getAccDelay(), c.accDelay);
+    EXPECT_EQ(caseProc.getBurstDelay(), c.burstDelay);
+    EXPECT_FALSE(caseProc.hasRx());
+    caseConfig.destroyProc(caseProc, 0);
   }
 }
 
@@ -129,20 +129,20 @@ TEST_F(ArchTest, NodesetHeaderSetsCoresBanksAndPseudoCores) {
   } cases[] = {{false, 4}, {true, 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.singleBank);
-    Config config;
-    DocumentCache documents;
-    Processor proc;
-    applyOptions(config, {"-arch", archDir + "unified.yaml",  // "Cores" 8
+    Config caseConfig;
+    DocumentCache caseDocuments;
+    Processor caseProc;
+    applyOptions(caseConfig, {"-arch", archDir + "unified.yaml",  // "Cores" 8
                           "-ts", archDir + "header4.yaml", "-nrOfCores", "12"});
-    if (c.singleBank) applyOptions(config, {"-sb"});
-    ASSERT_EQ(config.initProc(proc, 0, documents), 0);
+    if (c.singleBank) applyOptions(caseConfig, {"-sb"});
+    ASSERT_EQ(caseConfig.initProc(caseProc, 0, caseDocuments), 0);
     const std::vector<int> expected = {txCoreId, rxCoreId, 0, 1, 2, 3};
-    EXPECT_EQ(std::vector<int>(proc.getCoresVec()->begin(), proc.getCoresVec()->end()), expected);
-    EXPECT_EQ(proc.getNumberOfCores(), 6);
-    EXPECT_EQ(proc.getNumberOfBanks(), c.banks);
-    EXPECT_EQ(config.getNrOfMemBanks(), c.banks);
-    EXPECT_TRUE(config.isPeriodAnalysis());
-    config.destroyProc(proc, 0);
+    EXPECT_EQ(std::vector<int>(caseProc.getCoresVec()->begin(), caseProc.getCoresVec()->end()), expected);
+    EXPECT_EQ(caseProc.getNumberOfCores(), 6);
+    EXPECT_EQ(caseProc.getNumberOfBanks(), c.banks);
+    EXPECT_EQ(caseConfig.getNrOfMemBanks(), c.banks);
+    EXPECT_TRUE(caseConfig.isPeriodAnalysis());
+    caseConfig.destroyProc(caseProc, 0);
   }
 }
 
@@ -159,15 +159,15 @@ TEST_F(ArchTest, PeriodAnalysisNeedsANonEmptySchedTest) {
   int k = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.entry);
-    Config config;
-    DocumentCache documents;
-    Processor proc;
-    applyOptions(config, {"-arch", "", "-ts",
+    Config caseConfig;
+    DocumentCache caseDocuments;
+    Processor caseProc;
+    applyOptions(caseConfig, {"-arch", "", "-ts",
                           dir.write("h" + std::to_string(k++) + ".yaml",
                                     std::string("numOfCores: 2\n") + c.entry)});
-    ASSERT_EQ(config.initProc(proc, 0, documents), 0);
-    EXPECT_EQ(config.isPeriodAnalysis(), c.on);
-    config.destroyProc(proc, 0);
+    ASSERT_EQ(caseConfig.initProc(caseProc, 0, caseDocuments), 0);
+    EXPECT_EQ(caseConfig.isPeriodAnalysis(), c.on);
+    caseConfig.destroyProc(caseProc, 0);
   }
 }
 
@@ -195,14 +195,14 @@ TEST_F(ArchTest, PerfectBusReplacesTheFileModelInBothLayouts) {
   };
   for (const std::string& file : files) {
     SCOPED_TRACE(file);
-    Config config;
-    DocumentCache documents;
-    Processor proc;
-    applyOptions(config, {"-arch", file, "-perfectBus"});
-    ASSERT_EQ(config.initProc(proc, 0, documents), 0);
-    EXPECT_TRUE(is<PerfectBus>(proc.getBus()));
-    EXPECT_EQ(config.getBusName(), "PerfectBus");
-    config.destroyProc(proc, 0);
+    Config caseConfig;
+    DocumentCache caseDocuments;
+    Processor caseProc;
+    applyOptions(caseConfig, {"-arch", file, "-perfectBus"});
+    ASSERT_EQ(caseConfig.initProc(caseProc, 0, caseDocuments), 0);
+    EXPECT_TRUE(is<PerfectBus>(caseProc.getBus()));
+    EXPECT_EQ(caseConfig.getBusName(), "PerfectBus");
+    caseConfig.destroyProc(caseProc, 0);
   }
 }
 
@@ -323,15 +323,15 @@ TEST_F(ArchTest, EveryFaultOfAnArchitectureFileEndsInOneLineNamingIt) {
     SCOPED_TRACE(c.label);
     const std::string name = "arch" + std::to_string(k++);
     const std::string path = c.content.empty() ? dir.path(name) : dir.write(name, c.content);
-    Config config;
-    DocumentCache documents;
-    Processor proc;
-    applyOptions(config, {"-arch", path});
+    Config caseConfig;
+    DocumentCache caseDocuments;
+    Processor caseProc;
+    applyOptions(caseConfig, {"-arch", path});
     CapturedStderr capturedErr;
-    EXPECT_EQ(config.initProc(proc, 0, documents), 1);
+    EXPECT_EQ(caseConfig.initProc(caseProc, 0, caseDocuments), 1);
     EXPECT_EQ(capturedErr.text(), withPath(c.expected, path));
-    EXPECT_EQ(proc.getBus(), nullptr);
-    EXPECT_EQ(proc.getLocalMemoryInstr(), nullptr);
+    EXPECT_EQ(caseProc.getBus(), nullptr);
+    EXPECT_EQ(caseProc.getLocalMemoryInstr(), nullptr);
   }
 }
 
@@ -356,18 +356,18 @@ TEST_F(ArchTest, FaultsAfterAssemblyReleaseThePlatformObjects) {
     SCOPED_TRACE(c.label);
     const std::string name = "ts" + std::to_string(k++) + ".yaml";
     const std::string path = c.content.empty() ? dir.path(name) : dir.write(name, c.content);
-    Config config;
-    DocumentCache documents;
-    Processor proc;
-    applyOptions(config, {"-arch", archDir + "split.yaml", "-ts", path});
+    Config caseConfig;
+    DocumentCache caseDocuments;
+    Processor caseProc;
+    applyOptions(caseConfig, {"-arch", archDir + "split.yaml", "-ts", path});
     CapturedStderr capturedErr;
-    EXPECT_EQ(config.initProc(proc, 0, documents), 1);
+    EXPECT_EQ(caseConfig.initProc(caseProc, 0, caseDocuments), 1);
     EXPECT_EQ(capturedErr.text(), withPath(c.expected, path));
-    EXPECT_EQ(proc.getBus(), nullptr);
-    EXPECT_EQ(proc.getCore(), nullptr);
-    EXPECT_EQ(proc.getLocalMemoryInstr(), nullptr);
-    EXPECT_EQ(proc.getLocalMemoryData(), nullptr);
-    EXPECT_EQ(proc.getDRAM(), nullptr);
+    EXPECT_EQ(caseProc.getBus(), nullptr);
+    EXPECT_EQ(caseProc.getCore(), nullptr);
+    EXPECT_EQ(caseProc.getLocalMemoryInstr(), nullptr);
+    EXPECT_EQ(caseProc.getLocalMemoryData(), nullptr);
+    EXPECT_EQ(caseProc.getDRAM(), nullptr);
   }
 }
 
@@ -382,22 +382,22 @@ TEST_F(ArchTest, NegativeDelaysAreRefusedAndZeroIsAllowed) {
                {0, 0, -7, "Error: invalid value for 'burstDelay': -7\n"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);
-    Config config;
-    DocumentCache documents;
-    Processor proc;
-    applyOptions(config, {"-arch", archDir + "split.yaml", "-memDelay", std::to_string(c.memDelay),
+    Config caseConfig;
+    DocumentCache caseDocuments;
+    Processor caseProc;
+    applyOptions(caseConfig, {"-arch", archDir + "split.yaml", "-memDelay", std::to_string(c.memDelay),
                           "-accDelay", std::to_string(c.accDelay), "-burstDelay",
                           std::to_string(c.burstDelay)});
     CapturedStderr capturedErr;
-    const int result = config.initProc(proc, 0, documents);
+    const int result = caseConfig.initProc(caseProc, 0, caseDocuments);
     EXPECT_EQ(capturedErr.text(), c.expected);
     if (c.expected.empty()) {
       EXPECT_EQ(result, 0);
-      config.destroyProc(proc, 0);
+      caseConfig.destroyProc(caseProc, 0);
     } else {
       EXPECT_EQ(result, 1);
-      EXPECT_EQ(proc.getBus(), nullptr);
-      EXPECT_EQ(proc.getDRAM(), nullptr);
+      EXPECT_EQ(caseProc.getBus(), nullptr);
+      EXPECT_EQ(caseProc.getDRAM(), nullptr);
     }
   }
 }

@@ -101,22 +101,22 @@ TEST_F(NodesetReaderTest, AccessVolumesSumPerBankAndNoCEntriesMerge) {
   } cases[] = {{false, {{1, 15}, {0, 1}}, rxCoreId, {{0, 3}}}, {true, {{0, 16}}, 0, {{0, 3}}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.singleBank);
-    Config config;
-    DocumentCache documents;
-    Nodeset ns;
-    applyOptions(config, {"-ts", nodesetDir + "banks.yaml"});
-    if (c.singleBank) applyOptions(config, {"-sb"});
-    ASSERT_EQ(config.initNodeSet(ns, documents), 0);
-    ASSERT_EQ(ns.getSize(), 6u);  // a, b, c, r, t and the companion of a
-    EXPECT_EQ(ns.getVecMemDemand(0), c.aBanks);
-    EXPECT_EQ(ns.getVecMemDemand(4), c.txBanks);
+    Config caseConfig;
+    DocumentCache caseDocuments;
+    Nodeset caseNodes;
+    applyOptions(caseConfig, {"-ts", nodesetDir + "banks.yaml"});
+    if (c.singleBank) applyOptions(caseConfig, {"-sb"});
+    ASSERT_EQ(caseConfig.initNodeSet(caseNodes, caseDocuments), 0);
+    ASSERT_EQ(caseNodes.getSize(), 6u);  // a, b, c, r, t and the companion of a
+    EXPECT_EQ(caseNodes.getVecMemDemand(0), c.aBanks);
+    EXPECT_EQ(caseNodes.getVecMemDemand(4), c.txBanks);
     // Two entries naming the same bank add both counts to one triple.
-    EXPECT_EQ(ns.getNoCAccessPerBank(0, c.nocKey), (std::pair<longint_t, longint_t>{150, 16}));
-    EXPECT_EQ(ns.getTaskName(5), "noc_a");
-    EXPECT_EQ(ns.getVecMemDemand(5), (Banks{{c.nocKey, 150}}));
-    EXPECT_EQ(ns.getDepsVector(1), (Deps{0, 5}));
-    EXPECT_EQ(ns.getLocalMemoryBank(3), c.singleBank ? 0 : rxCoreId);
-    EXPECT_EQ(ns.getLocalMemoryBank(4), c.singleBank ? 0 : txCoreId);
+    EXPECT_EQ(caseNodes.getNoCAccessPerBank(0, c.nocKey), (std::pair<longint_t, longint_t>{150, 16}));
+    EXPECT_EQ(caseNodes.getTaskName(5), "noc_a");
+    EXPECT_EQ(caseNodes.getVecMemDemand(5), (Banks{{c.nocKey, 150}}));
+    EXPECT_EQ(caseNodes.getDepsVector(1), (Deps{0, 5}));
+    EXPECT_EQ(caseNodes.getLocalMemoryBank(3), c.singleBank ? 0 : rxCoreId);
+    EXPECT_EQ(caseNodes.getLocalMemoryBank(4), c.singleBank ? 0 : txCoreId);
   }
 }
 
@@ -177,13 +177,13 @@ TEST_F(NodesetReaderTest, NodesetNameIsThePathWithoutDirectoryAndExtension) {
   ScratchDir dir;
   for (const auto& [file, name] : cases) {
     SCOPED_TRACE(file);
-    Config config;
-    DocumentCache documents;
-    Nodeset ns;
-    applyOptions(config, {"-ts", dir.write(file, "numOfCores: 1\n")});
-    ASSERT_EQ(config.initNodeSet(ns, documents), 0);
-    EXPECT_EQ(config.getFileName(), name);
-    EXPECT_EQ(ns.getName(), name);
+    Config caseConfig;
+    DocumentCache caseDocuments;
+    Nodeset caseNodes;
+    applyOptions(caseConfig, {"-ts", dir.write(file, "numOfCores: 1\n")});
+    ASSERT_EQ(caseConfig.initNodeSet(caseNodes, caseDocuments), 0);
+    EXPECT_EQ(caseConfig.getFileName(), name);
+    EXPECT_EQ(caseNodes.getName(), name);
   }
 }
 
@@ -339,16 +339,16 @@ TEST_F(NodesetReaderTest, VirtualDepsChainTheNodesOfEachCore) {
   int k = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.edges);
-    Config config;
-    DocumentCache documents;
-    Nodeset ns;
+    Config caseConfig;
+    DocumentCache caseDocuments;
+    Nodeset caseNodes;
     const std::string file = "v" + std::to_string(k++) + ".yaml";
-    applyOptions(config, {"-ts", dir.write(file, std::string(nodes) + c.edges), "-virtualDeps"});
-    ASSERT_EQ(config.initNodeSet(ns, documents), 0);
-    EXPECT_EQ(ns.getDepsVector(0), Deps{});
-    EXPECT_EQ(ns.getDepsVector(1), c.q);
-    EXPECT_EQ(ns.getDepsVector(2), Deps{});  // alone on core 1
-    EXPECT_EQ(ns.getDepsVector(3), c.r);
+    applyOptions(caseConfig, {"-ts", dir.write(file, std::string(nodes) + c.edges), "-virtualDeps"});
+    ASSERT_EQ(caseConfig.initNodeSet(caseNodes, caseDocuments), 0);
+    EXPECT_EQ(caseNodes.getDepsVector(0), Deps{});
+    EXPECT_EQ(caseNodes.getDepsVector(1), c.q);
+    EXPECT_EQ(caseNodes.getDepsVector(2), Deps{});  // alone on core 1
+    EXPECT_EQ(caseNodes.getDepsVector(3), c.r);
   }
 }
 
