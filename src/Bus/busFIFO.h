@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUSFIFO_H
-#define TOLLBRIG_BUSFIFO_H
+#ifndef TOLLBRIG_BUS_BUSFIFO_H
+#define TOLLBRIG_BUS_BUSFIFO_H
 
 #include <memory>
 

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUSMODEL_H
-#define TOLLBRIG_BUSMODEL_H
+#ifndef TOLLBRIG_BUS_BUSMODEL_H
+#define TOLLBRIG_BUS_BUSMODEL_H
 
 #include <memory>
 #include <span>

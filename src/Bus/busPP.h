@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUSPP_H
-#define TOLLBRIG_BUSPP_H
+#ifndef TOLLBRIG_BUS_BUSPP_H
+#define TOLLBRIG_BUS_BUSPP_H
 
 #include "Bus/bus.h"
 

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUSPESSRR_H
-#define TOLLBRIG_BUSPESSRR_H
+#ifndef TOLLBRIG_BUS_BUSPESSRR_H
+#define TOLLBRIG_BUS_BUSPESSRR_H
 
 #include "Bus/bus.h"
 

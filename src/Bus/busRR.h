@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUSRR_H
-#define TOLLBRIG_BUSRR_H
+#ifndef TOLLBRIG_BUS_BUSRR_H
+#define TOLLBRIG_BUS_BUSRR_H
 
 #include "Bus/bus.h"
 

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUSRRNR_H
-#define TOLLBRIG_BUSRRNR_H
+#ifndef TOLLBRIG_BUS_BUSRRNR_H
+#define TOLLBRIG_BUS_BUSRRNR_H
 
 #include "Bus/bus.h"
 

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUSTDMA_H
-#define TOLLBRIG_BUSTDMA_H
+#ifndef TOLLBRIG_BUS_BUSTDMA_H
+#define TOLLBRIG_BUS_BUSTDMA_H
 
 #include "Bus/bus.h"
 

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUSVESK_H
-#define TOLLBRIG_BUSVESK_H
+#ifndef TOLLBRIG_BUS_BUSVESK_H
+#define TOLLBRIG_BUS_BUSVESK_H
 
 #include <vector>
 

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_BUSVESKNR_H
-#define TOLLBRIG_BUSVESKNR_H
+#ifndef TOLLBRIG_BUS_BUSVESKNR_H
+#define TOLLBRIG_BUS_BUSVESKNR_H
 
 #include "Bus/bus.h"
 

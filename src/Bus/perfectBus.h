@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_PERFECTBUS_H
-#define TOLLBRIG_PERFECTBUS_H
+#ifndef TOLLBRIG_BUS_PERFECTBUS_H
+#define TOLLBRIG_BUS_PERFECTBUS_H
 
 #include "Bus/bus.h"
 

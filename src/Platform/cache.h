@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_CACHE_H
-#define TOLLBRIG_CACHE_H
+#ifndef TOLLBRIG_PLATFORM_CACHE_H
+#define TOLLBRIG_PLATFORM_CACHE_H
 
 #include <string>
 

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_CORE_H
-#define TOLLBRIG_CORE_H
+#ifndef TOLLBRIG_PLATFORM_CORE_H
+#define TOLLBRIG_PLATFORM_CORE_H
 
 #include "Bus/interference.h"
 

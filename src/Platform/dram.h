@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_DRAM_H
-#define TOLLBRIG_DRAM_H
+#ifndef TOLLBRIG_PLATFORM_DRAM_H
+#define TOLLBRIG_PLATFORM_DRAM_H
 
 #include "Bus/interference.h"
 

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_MEMORY_H
-#define TOLLBRIG_MEMORY_H
+#ifndef TOLLBRIG_PLATFORM_MEMORY_H
+#define TOLLBRIG_PLATFORM_MEMORY_H
 
 #include <set>
 

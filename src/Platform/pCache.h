@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_PCACHE_H
-#define TOLLBRIG_PCACHE_H
+#ifndef TOLLBRIG_PLATFORM_PCACHE_H
+#define TOLLBRIG_PLATFORM_PCACHE_H
 
 #include "Platform/cacheGeometry.h"
 #include "Platform/memory.h"

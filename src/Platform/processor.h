@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_PROCESSOR_H
-#define TOLLBRIG_PROCESSOR_H
+#ifndef TOLLBRIG_PLATFORM_PROCESSOR_H
+#define TOLLBRIG_PLATFORM_PROCESSOR_H
 
 #include <map>
 #include <set>

@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_RTA_H
-#define TOLLBRIG_RTA_H
+#ifndef TOLLBRIG_PLATFORM_RTA_H
+#define TOLLBRIG_PLATFORM_RTA_H
 
 #include <vector>
 

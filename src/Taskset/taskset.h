@@ -1,5 +1,5 @@
-#ifndef TOLLBRIG_TASKSET_H
-#define TOLLBRIG_TASKSET_H
+#ifndef TOLLBRIG_TASKSET_TASKSET_H
+#define TOLLBRIG_TASKSET_TASKSET_H
 
 #include <set>
 #include <string>
