@@ -75,8 +75,8 @@ std::unique_ptr<Memory> memoryModel(MemoryType type, const std::string& name, in
   return nullptr;
 }
 
-std::unique_ptr<Memory> makeMemory(MemoryType type, const std::string& model,
-                                   const int (&param)[3], const std::string& which) {
+std::unique_ptr<Memory> makeMemory(MemoryType type, const std::string& model, const int (&param)[3],
+                                   const std::string& which) {
   std::unique_ptr<Memory> memory = memoryModel(type, model, param[0], param[1], param[2]);
   if (!memory) throw InputError("cannot build " + which);
   return memory;
@@ -267,7 +267,6 @@ void discardPlatformObjects(Processor& proc) {
   proc.setLocalMemoryInstr(nullptr);
   proc.setDRAM(nullptr);
 }
-
 
 void assembleSampleProcessor(Processor& proc, const PlatformOptions& options) {
   PlatformObjects objects;

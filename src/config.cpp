@@ -48,21 +48,21 @@ struct Option {
 };
 
 template <typename Field>
-std::function<int(Config&, const char*)> storeInt(Field Config::* field) {
+std::function<int(Config&, const char*)> storeInt(Field Config::*field) {
   return [field](Config& config, const char* argument) {
     config.*field = toInt(argument);
     return 0;
   };
 }
 
-std::function<int(Config&, const char*)> storeText(std::string Config::* field) {
+std::function<int(Config&, const char*)> storeText(std::string Config::*field) {
   return [field](Config& config, const char* argument) {
     config.*field = argument;
     return 0;
   };
 }
 
-std::function<int(Config&, const char*)> setFlag(bool Config::* field) {
+std::function<int(Config&, const char*)> setFlag(bool Config::*field) {
   return [field](Config& config, const char*) {
     config.*field = true;
     return 0;
@@ -138,7 +138,8 @@ void printUsageLine(const std::string& option, const std::string& description) {
 void printUsage() {
   std::cout << "Usage:" << std::endl
             << std::endl
-            << "[TOOL] [OPTIONS] -ts /path/to/benchmark.yaml -arch /path/to/archFile -o /path/to/output.yaml"
+            << "[TOOL] [OPTIONS] -ts /path/to/benchmark.yaml -arch /path/to/archFile -o "
+               "/path/to/output.yaml"
             << std::endl
             << std::endl
             << "[TOOL]:" << std::endl
@@ -353,7 +354,8 @@ int Config::printHelp() {
     return 1;
   }
   bool failed = reportMissing(outFile.empty(), "ERROR: missing output file see -o option");
-  failed |= reportMissing(OUTPUTDIR.empty(), "ERROR: missing profile directory see -profiles option");
+  failed |=
+      reportMissing(OUTPUTDIR.empty(), "ERROR: missing profile directory see -profiles option");
   failed |= reportMissing(processorDefs == 0, "ERROR: missing architecture file see -arch option");
   return failed ? 1 : 0;
 }
@@ -493,8 +495,7 @@ int Config::readDOTNodeSet(Nodeset&) {
 // Random task-set generator
 // ---------------------------------------------------------------------------
 
-int Config::genTaskSet(Taskset& out, std::string name, Traceset& traces, Processor& proc,
-                       float U) {
+int Config::genTaskSet(Taskset& out, std::string name, Traceset& traces, Processor& proc, float U) {
   return TaskSetGenerator(tasksPerCore, maxTraces, deadlineFactor)
       .generate(out, std::move(name), traces, proc, U);
 }

@@ -23,7 +23,6 @@ void addToNoC(Nodeset::NoCList& list, int bank, longint_t first, longint_t secon
   list.emplace_back(bank, first, second);
 }
 
-
 // Reader of the default layout: computing nodes, each optionally split into
 // a compute and a write phase, and the Rx and Tx access elements.
 class DefaultLayoutReader {

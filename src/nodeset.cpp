@@ -378,8 +378,7 @@ class ResultSection {
     const YAML::Node& read = std::get<ResultTree::Read>(value).node();
     if (!read.IsNull() && !read.IsMap())
       throw shapeError(baseFile, "entry '" + taskName + "' of '" + key + "' is not a map");
-    auto entry =
-        read.IsMap() ? ResultMap::of({read, ++copies}) : std::make_unique<ResultMap>();
+    auto entry = read.IsMap() ? ResultMap::of({read, ++copies}) : std::make_unique<ResultMap>();
     if (read.IsNull()) entry->tag = read.Tag();
     ResultMap& own = *entry;
     value = std::move(entry);
@@ -426,8 +425,7 @@ ResultTree loadBase(const std::string& baseFile, DocumentCache& documents) {
     return ResultTree(std::make_unique<ResultMap>(), false);
   try {
     const YAML::Node& root = documents.view(baseFile);
-    if (root.IsNull())
-      return ResultTree(std::make_unique<ResultMap>(), false);
+    if (root.IsNull()) return ResultTree(std::make_unique<ResultMap>(), false);
     if (!root.IsMap()) throw shapeError(baseFile, "the document is not a map");
     return ResultTree(ResultMap::of(ResultTree::Read{root}), documents.sharesNodes(baseFile));
   } catch (const YAML::BadFile&) {
@@ -476,7 +474,8 @@ std::string Nodeset::exportYAMLString(bool schedulable, std::string baseFile,
   for (const Node_t& node : nodes) {
     const std::string& key = sectionKeyOf(node.assignedTo);
     auto section = sections.find(key);
-    if (section == sections.end()) section = sections.try_emplace(key, root, key, baseFile, copies).first;
+    if (section == sections.end())
+      section = sections.try_emplace(key, root, key, baseFile, copies).first;
     ResultMap& entry = section->second.entryFor(node.taskName);
     writeResults(entry, node, nodes);
     movePartnerAccess(section->second, node.taskName, entry);
@@ -489,7 +488,7 @@ std::string Nodeset::exportYAMLString(bool schedulable, std::string baseFile,
 }
 
 int Nodeset::exportYAML(bool schedulable, std::string outFile, std::string baseFile,
-                       DocumentCache& documents) const {
+                        DocumentCache& documents) const {
   std::string text;
   try {
     text = exportYAMLString(schedulable, std::move(baseFile), documents);

@@ -269,7 +269,9 @@ std::string ResultTree::text() const {
 namespace {
 struct Copy {
   int copy;
-  Value operator()(const ResultTree::Read& read) const { return ResultTree::Read{read.node(), copy}; }
+  Value operator()(const ResultTree::Read& read) const {
+    return ResultTree::Read{read.node(), copy};
+  }
   Value operator()(const ResultTree::MapPtr& map) const {
     auto twin = std::make_unique<ResultTree::Map>();
     twin->tag = map->tag;

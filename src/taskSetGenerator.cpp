@@ -63,8 +63,7 @@ int TaskSetGenerator::generate(Taskset& out, std::string name, Traceset& traces,
         const std::string trace = traces.getRandomTrace();
         task.traces.push_back(trace);
         traces.getBaseWCET(proc.getName(), trace, proc.getMemDelay(), wcet, proc);
-        std::cout << " #TraceName: " << trace << " on core " << c << " BaseWCET = " << wcet
-                  << "\n";
+        std::cout << " #TraceName: " << trace << " on core " << c << " BaseWCET = " << wcet << "\n";
       }
       task.core = c;
       task.name = "T-" + std::to_string(c) + "-" + std::to_string(j);
@@ -101,8 +100,8 @@ int TaskSetGenerator::generate(Taskset& out, std::string name, Traceset& traces,
     taskTraces[r] = std::move(task.traces);
   }
   out.init(std::move(name), n, std::move(priority), std::move(deadline), std::move(period),
-           std::move(release), std::move(core), std::move(taskName), std::move(taskTraces), {},
-           {}, {}, {}, -1, -1);
+           std::move(release), std::move(core), std::move(taskName), std::move(taskTraces), {}, {},
+           {}, {}, -1, -1);
   return 0;
 }
 
@@ -112,8 +111,8 @@ void TaskSetGenerator::UUnifast(int n, float U, float* out) {
   for (int k = n - 1; k >= 1; --k) {
     const float x = static_cast<float>(rand()) * 0x1p-31f;
     const float e = 1.0f / static_cast<float>(k);
-    const float next = static_cast<float>(
-        std::pow(static_cast<double>(x), static_cast<double>(e)) * static_cast<double>(sum));
+    const float next = static_cast<float>(std::pow(static_cast<double>(x), static_cast<double>(e)) *
+                                          static_cast<double>(sum));
     out[n - 1 - k] = sum - next;
     sum = next;
   }

@@ -83,10 +83,17 @@ int Trace::readTrace(std::string traceName) {
     instrAddresses[k] = parseHex(instrText);
     execTimes[k] = static_cast<uint32_t>(cycles);
     switch (letter) {
-      case 'r': accessKinds[k] = 1; break;
-      case 'w': accessKinds[k] = 0; break;
-      case 'e': accessKinds[k] = 2; break;
-      default: std::cout << "PROBLEM" << std::endl;
+      case 'r':
+        accessKinds[k] = 1;
+        break;
+      case 'w':
+        accessKinds[k] = 0;
+        break;
+      case 'e':
+        accessKinds[k] = 2;
+        break;
+      default:
+        std::cout << "PROBLEM" << std::endl;
     }
   }
   // A file that shrank between the passes keeps the vectors as long as size.

@@ -46,7 +46,6 @@ void readBlockList(std::istream& in, std::set<int>& blocks) {
   }
 }
 
-
 // The figures of one trace parameter file.
 struct TraceFigures {
   longint_t procDemand = 0;
@@ -57,9 +56,8 @@ struct TraceFigures {
 
 int readFigures(Traceset& traces, const std::string& processorName, const std::string& trace,
                 TraceFigures& f, DocumentCache& documents) {
-  return traces.readTraceParameter(processorName, trace, f.procDemand, f.memDemand,
-                                   f.writeAccesses, f.UCBData, f.ECBData, f.UCBInstr, f.ECBInstr,
-                                   documents);
+  return traces.readTraceParameter(processorName, trace, f.procDemand, f.memDemand, f.writeAccesses,
+                                   f.UCBData, f.ECBData, f.UCBInstr, f.ECBInstr, documents);
 }
 
 // The scalar figures of a profile, the part that node demands take.
@@ -297,8 +295,8 @@ int Traceset::deriveTraceParameter(Processor& p) {
     const std::string path = profilePath(processorName, traceName, ".dat");
     if (std::ifstream(path)) {
       if (VERBOSE > 2) {
-        std::cout << "  Trace parameter for trace '" << traceName << "' on proc '"
-                  << processorName << "' already found. Nothing to be done." << std::endl;
+        std::cout << "  Trace parameter for trace '" << traceName << "' on proc '" << processorName
+                  << "' already found. Nothing to be done." << std::endl;
       }
       continue;
     }
@@ -318,8 +316,8 @@ int Traceset::deriveTraceParameter(Processor& p) {
     const bool instrDone = profileMemory(p.getLocalMemoryInstr(), trace, profile.instr);
     printMemoryProfile("Instr", profile.instr);
     if (!dataDone || !instrDone) {
-      std::cerr << "  Trace '" << traceName << "' could not be analysed on proc '"
-                << processorName << "': no trace parameter file written." << std::endl;
+      std::cerr << "  Trace '" << traceName << "' could not be analysed on proc '" << processorName
+                << "': no trace parameter file written." << std::endl;
       result = 1;
       continue;
     }

@@ -23,8 +23,8 @@ class Traceset {
   bool isEmpty() const;
   bool hasTraceNames() const { return !traceNames.empty(); }
   std::string getRandomTrace();
-  int getBaseWCET(std::string processorName, std::string traceName, int memDelay,
-                  longint_t& wcet, Processor& p);
+  int getBaseWCET(std::string processorName, std::string traceName, int memDelay, longint_t& wcet,
+                  Processor& p);
   int readTraceParameter(std::string processorName, std::string traceName, longint_t& procDemand,
                          longint_t& memDemand, longint_t& writeAccesses, std::set<int>& UCBData,
                          std::set<int>& ECBData, std::set<int>& UCBInstr, std::set<int>& ECBInstr,

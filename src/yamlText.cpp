@@ -233,13 +233,27 @@ void YamlText::writeQuoted(const std::string& value) {
   for (std::size_t i = 0; i < value.size();) {
     const int codePoint = nextCodePoint(value, i);
     switch (codePoint) {
-      case '"': quoted += "\\\""; break;
-      case '\\': quoted += "\\\\"; break;
-      case '\n': quoted += "\\n"; break;
-      case '\t': quoted += "\\t"; break;
-      case '\r': quoted += "\\r"; break;
-      case '\b': quoted += "\\b"; break;
-      case '\f': quoted += "\\f"; break;
+      case '"':
+        quoted += "\\\"";
+        break;
+      case '\\':
+        quoted += "\\\\";
+        break;
+      case '\n':
+        quoted += "\\n";
+        break;
+      case '\t':
+        quoted += "\\t";
+        break;
+      case '\r':
+        quoted += "\\r";
+        break;
+      case '\b':
+        quoted += "\\b";
+        break;
+      case '\f':
+        quoted += "\\f";
+        break;
       default:
         if (codePoint < 0x20 || (codePoint >= 0x80 && codePoint <= 0xA0) || codePoint == 0xFEFF)
           appendEscape(quoted, codePoint);

@@ -60,9 +60,9 @@ class YamlText : public YAML::EventHandler {
   std::string out;
   std::size_t column = 0;
   std::vector<Group> groups;
-  std::size_t indent = 0;  // where the innermost group's entries begin
-  bool anchored = false;   // an anchor was written for the node that comes next
-  bool afterAlias = false; // the last node written is an alias
+  std::size_t indent = 0;   // where the innermost group's entries begin
+  bool anchored = false;    // an anchor was written for the node that comes next
+  bool afterAlias = false;  // the last node written is an alias
   bool known = true;
 };
 

@@ -133,11 +133,12 @@ TEST_F(ArchTest, NodesetHeaderSetsCoresBanksAndPseudoCores) {
     DocumentCache caseDocuments;
     Processor caseProc;
     applyOptions(caseConfig, {"-arch", archDir + "unified.yaml",  // "Cores" 8
-                          "-ts", archDir + "header4.yaml", "-nrOfCores", "12"});
+                              "-ts", archDir + "header4.yaml", "-nrOfCores", "12"});
     if (c.singleBank) applyOptions(caseConfig, {"-sb"});
     ASSERT_EQ(caseConfig.initProc(caseProc, 0, caseDocuments), 0);
     const std::vector<int> expected = {txCoreId, rxCoreId, 0, 1, 2, 3};
-    EXPECT_EQ(std::vector<int>(caseProc.getCoresVec()->begin(), caseProc.getCoresVec()->end()), expected);
+    EXPECT_EQ(std::vector<int>(caseProc.getCoresVec()->begin(), caseProc.getCoresVec()->end()),
+              expected);
     EXPECT_EQ(caseProc.getNumberOfCores(), 6);
     EXPECT_EQ(caseProc.getNumberOfBanks(), c.banks);
     EXPECT_EQ(caseConfig.getNrOfMemBanks(), c.banks);
@@ -163,8 +164,8 @@ TEST_F(ArchTest, PeriodAnalysisNeedsANonEmptySchedTest) {
     DocumentCache caseDocuments;
     Processor caseProc;
     applyOptions(caseConfig, {"-arch", "", "-ts",
-                          dir.write("h" + std::to_string(k++) + ".yaml",
-                                    std::string("numOfCores: 2\n") + c.entry)});
+                              dir.write("h" + std::to_string(k++) + ".yaml",
+                                        std::string("numOfCores: 2\n") + c.entry)});
     ASSERT_EQ(caseConfig.initProc(caseProc, 0, caseDocuments), 0);
     EXPECT_EQ(caseConfig.isPeriodAnalysis(), c.on);
     caseConfig.destroyProc(caseProc, 0);
@@ -385,9 +386,9 @@ TEST_F(ArchTest, NegativeDelaysAreRefusedAndZeroIsAllowed) {
     Config caseConfig;
     DocumentCache caseDocuments;
     Processor caseProc;
-    applyOptions(caseConfig, {"-arch", archDir + "split.yaml", "-memDelay", std::to_string(c.memDelay),
-                          "-accDelay", std::to_string(c.accDelay), "-burstDelay",
-                          std::to_string(c.burstDelay)});
+    applyOptions(caseConfig, {"-arch", archDir + "split.yaml", "-memDelay",
+                              std::to_string(c.memDelay), "-accDelay", std::to_string(c.accDelay),
+                              "-burstDelay", std::to_string(c.burstDelay)});
     CapturedStderr capturedErr;
     const int result = caseConfig.initProc(caseProc, 0, caseDocuments);
     EXPECT_EQ(capturedErr.text(), c.expected);

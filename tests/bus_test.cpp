@@ -58,8 +58,8 @@ struct Platform {
 
 std::unique_ptr<Processor> makeProcessor(const Platform& p) {
   auto proc = std::make_unique<Processor>();
-  proc->init("p", p.realCores, nullptr, nullptr, nullptr, nullptr, nullptr, p.memDelay,
-             p.accDelay, p.burstDelay, nullptr);
+  proc->init("p", p.realCores, nullptr, nullptr, nullptr, nullptr, nullptr, p.memDelay, p.accDelay,
+             p.burstDelay, nullptr);
   proc->setOldConfig(p.oldConfig);
   proc->setNumberOfBanks(2);
   proc->setRx(p.pseudoCores);
@@ -104,7 +104,8 @@ void checkFamily(const std::vector<ModelCase>& cases) {
     (models.push_back(std::make_unique<Models>(proc.get())), ...);
     ASSERT_EQ(models.size(), c.expected.size());
     for (std::size_t m = 0; m < models.size(); ++m)
-      EXPECT_EQ(models[m]->getInterference(c.node, c.t, &ns, c.bank), c.expected[m]) << "model " << m;
+      EXPECT_EQ(models[m]->getInterference(c.node, c.t, &ns, c.bank), c.expected[m])
+          << "model " << m;
   }
 }
 
@@ -211,7 +212,8 @@ TEST(BusWindow, PeriodicWorkloadBound) {
       {5, 50, 3},  // remainder capped at the demand
       {1, 50, 2},
   };
-  for (const auto& c : cases) EXPECT_EQ(bus.computeL(0, c.k, c.t, &ns, 0), c.expected) << c.k << " " << c.t;
+  for (const auto& c : cases)
+    EXPECT_EQ(bus.computeL(0, c.k, c.t, &ns, 0), c.expected) << c.k << " " << c.t;
   ns.setPeriod(7, 0);
   EXPECT_EQ(bus.computeL(0, 7, 31, &ns, 0), 2u);
 }
@@ -280,27 +282,69 @@ TEST(BusModels, RoundRobinFamily) {
   // BusRR, BusRRnr, BusPessRR, PerfectBus; memDelay 7, accDelay 10, burstDelay 20.
   checkFamily<BusRR, BusRRnr, BusPessRR, PerfectBus>({
       {"real-core node", {}, 0, 50, 0, {70, 110, 240, 0}},
-      {"real-core node, oldConfig", with([](Platform& p) { p.oldConfig = true; }), 0, 50, 0,
+      {"real-core node, oldConfig",
+       with([](Platform& p) { p.oldConfig = true; }),
+       0,
+       50,
+       0,
        {110, 150, 240, 14}},
       {"Rx node", {}, 3, 50, 0, {60, 77, 120, 0}},
-      {"Rx node, oldConfig", with([](Platform& p) { p.oldConfig = true; }), 3, 50, 0,
+      {"Rx node, oldConfig",
+       with([](Platform& p) { p.oldConfig = true; }),
+       3,
+       50,
+       0,
        {80, 77, 120, 7}},
       {"Tx node", {}, 4, 150, 0, {100, 151, 360, 0}},
-      {"Tx node, oldConfig", with([](Platform& p) { p.oldConfig = true; }), 4, 150, 0,
+      {"Tx node, oldConfig",
+       with([](Platform& p) { p.oldConfig = true; }),
+       4,
+       150,
+       0,
        {160, 151, 360, 21}},
-      {"no pseudo-cores", with([](Platform& p) { p.pseudoCores = false; }), 0, 50, 0,
+      {"no pseudo-cores",
+       with([](Platform& p) { p.pseudoCores = false; }),
+       0,
+       50,
+       0,
        {40, 50, 80, 0}},
-      {"only real core", with([](Platform& p) { p.pseudoCores = false; p.realCores = 1; }), 0, 50,
-       0, {0, 0, 0, 0}},
-      {"no transactions, oldConfig", with([](Platform& p) { p.oldConfig = true; }), 5, 10, 0,
+      {"only real core",
+       with([](Platform& p) {
+         p.pseudoCores = false;
+         p.realCores = 1;
+       }),
+       0,
+       50,
+       0,
+       {0, 0, 0, 0}},
+      {"no transactions, oldConfig",
+       with([](Platform& p) { p.oldConfig = true; }),
+       5,
+       10,
+       0,
        {0, 0, 0, 0}},
       {"access delay 0", with([](Platform& p) { p.accDelay = 0; }), 0, 50, 0, {0, 0, 240, 0}},
-      {"access delay 0, Rx node", with([](Platform& p) { p.accDelay = 0; }), 3, 50, 0,
+      {"access delay 0, Rx node",
+       with([](Platform& p) { p.accDelay = 0; }),
+       3,
+       50,
+       0,
        {0, 7, 120, 0}},
-      {"burst delay 0, oldConfig", with([](Platform& p) { p.burstDelay = 0; p.oldConfig = true; }),
-       0, 50, 0, {0, 0, 0, 14}},
-      {"bank without competitors, oldConfig", with([](Platform& p) { p.oldConfig = true; }), 0,
-       50, 1, {20, 20, 120, 7}},
+      {"burst delay 0, oldConfig",
+       with([](Platform& p) {
+         p.burstDelay = 0;
+         p.oldConfig = true;
+       }),
+       0,
+       50,
+       0,
+       {0, 0, 0, 14}},
+      {"bank without competitors, oldConfig",
+       with([](Platform& p) { p.oldConfig = true; }),
+       0,
+       50,
+       1,
+       {20, 20, 120, 7}},
   });
 }
 
@@ -308,20 +352,31 @@ TEST(BusModels, VeskFamily) {
   // BusVesk, BusVesknr, BusPessVesk; memDelay 7, accDelay 10, burstDelay 20.
   checkFamily<BusVesk, BusVesknr, BusPessVesk>({
       {"real-core node", {}, 0, 50, 0, {70, 150, 240}},
-      {"real-core node, oldConfig", with([](Platform& p) { p.oldConfig = true; }), 0, 50, 0,
+      {"real-core node, oldConfig",
+       with([](Platform& p) { p.oldConfig = true; }),
+       0,
+       50,
+       0,
        {84, 164, 240}},
       {"Rx node", {}, 3, 50, 0, {27, 27, 27}},
       {"Tx node", {}, 4, 150, 0, {101, 101, 360}},
       {"no transactions: Rx accesses uncapped", {}, 5, 10, 0, {10, 20, 0}},
       {"burst delay 0", with([](Platform& p) { p.burstDelay = 0; }), 0, 50, 0, {20, 20, 0}},
-      {"burst delay 5: Tx term capped", with([](Platform& p) { p.burstDelay = 5; }), 0, 50, 0,
+      {"burst delay 5: Tx term capped",
+       with([](Platform& p) { p.burstDelay = 5; }),
+       0,
+       50,
+       0,
        {50, 65, 60}},
       {"bank without Rx accesses", {}, 0, 50, 1, {0, 0, 100}},
       {"no pseudo-cores: Rx and Tx terms still charged",
-       with([](Platform& p) { p.pseudoCores = false; }), 0, 50, 0, {70, 150, 120}},
+       with([](Platform& p) { p.pseudoCores = false; }),
+       0,
+       50,
+       0,
+       {70, 150, 120}},
       {"access delay 0", with([](Platform& p) { p.accDelay = 0; }), 0, 50, 0, {0, 0, 240}},
-      {"access delay 0, Rx node", with([](Platform& p) { p.accDelay = 0; }), 3, 50, 0,
-       {7, 7, 27}},
+      {"access delay 0, Rx node", with([](Platform& p) { p.accDelay = 0; }), 3, 50, 0, {7, 7, 27}},
   });
 }
 
@@ -332,8 +387,7 @@ TEST(BusModels, PriorityAndSlotFamily) {
       {"Rx node", {}, 3, 50, 0, {77, 35, 70}},
       {"same-core higher priority excluded", {}, 1, 500, 0, {7, 147, 7}},
       {"access delay 0", with([](Platform& p) { p.accDelay = 0; }), 0, 50, 0, {21, 35, 133}},
-      {"no pseudo-cores", with([](Platform& p) { p.pseudoCores = false; }), 0, 50, 0,
-       {49, 84, 77}},
+      {"no pseudo-cores", with([](Platform& p) { p.pseudoCores = false; }), 0, 50, 0, {49, 84, 77}},
       {"memory delay 0", with([](Platform& p) { p.memDelay = 0; }), 0, 50, 0, {0, 0, 0}},
   });
 }
@@ -346,7 +400,7 @@ TEST(BusModels, FixedPriorityWorkloadThatWrapsBelowTheCap) {
   const struct {
     const char* name;
     longint_t t;
-    int periodic;        // nodes of memory demand 1 and period 1
+    int periodic;  // nodes of memory demand 1 and period 1
     longint_t S;
     longint_t workload;  // L modulo 2^64
   } cases[] = {

@@ -156,8 +156,8 @@ TEST_F(CacheTest, LongTraceIsReversedLineByLineAndCostsWhatPCacheCosts) {
   for (int j = 0; j < 3000; ++j) {
     const int fetch = (j * 7) % 97 * 16;
     const int data = (j * 13) % 61 * 8;
-    lines += std::to_string(fetch) + " 1 " + (j % 3 == 0 ? "w " : "r ") + std::to_string(data) +
-             "\n";
+    lines +=
+        std::to_string(fetch) + " 1 " + (j % 3 == 0 ? "w " : "r ") + std::to_string(data) + "\n";
   }
   Cache cache(UNIFIED, 16, 8, 4);
   const Outcome out = analyse(cache, lines);
@@ -188,8 +188,7 @@ TEST_F(CacheTest, MissingRecordsReadAsEmpty) {
   Cache cache(INSTRUCTION, 16, 2, 1);
   CapturedStderr capturedErr;
   const Outcome out = analyse(cache, "0 1 e\n10 1 e\n");
-  EXPECT_EQ(capturedErr.text(),
-            "Error: Could not open temporary file '" + TMPDIR + "/tmp.dat'\n");
+  EXPECT_EQ(capturedErr.text(), "Error: Could not open temporary file '" + TMPDIR + "/tmp.dat'\n");
   EXPECT_EQ(out.status, 0);
   EXPECT_EQ(out.memDemand, 2u);
   EXPECT_EQ(out.ECBs, (std::set<int>{0, 1}));
@@ -202,8 +201,7 @@ TEST_F(CacheTest, UnusableTemporaryDirectoryFailsTheAnalysis) {
   Cache cache(INSTRUCTION, 16, 2, 1);
   CapturedStderr capturedErr;
   const Outcome out = analyse(cache, "0 1 e\n", {0, 5, 6, {1}, {2}});
-  EXPECT_EQ(capturedErr.text(),
-            "Error: Could not open temporary file '" + TMPDIR + "/tmp2.dat'\n");
+  EXPECT_EQ(capturedErr.text(), "Error: Could not open temporary file '" + TMPDIR + "/tmp2.dat'\n");
   EXPECT_EQ(out.status, 1);
   EXPECT_EQ(out.memDemand, 0u);
   EXPECT_EQ(out.writeAccesses, 0u);

@@ -20,19 +20,44 @@ const std::string dataDir = std::string(TEST_DATA_DIR) + "/config";
 // The record of a fresh Config with the globals at their start values.
 Fields defaults() {
   return {
-      {"fileName", ""},          {"archFiles", ""},         {"tasksetFileName", ""},
-      {"tracesFileName", ""},    {"namePrefix", "ts"},      {"outFile", ""},
-      {"utilStart", "0.05"},     {"utilEnd", "1"},          {"utilStep", "0.025"},
-      {"tasksPerCore", "2"},     {"maxTraces", "1"},        {"nrOfTaskSets", "0"},
-      {"processorDefs", "0"},    {"help", "false"},         {"generatedTS", "false"},
-      {"singleAnalysis", "false"}, {"weighted", "false"},   {"cw", "false"},
-      {"old", "false"},          {"dot", "false"},          {"perfectBus", "false"},
-      {"newFormat", "false"},    {"periodAnalysis", "false"}, {"useVirtualDeps", "false"},
-      {"singleBank", "false"},   {"csv", "false"},          {"seed", "19091982"},
-      {"nrOfCores", "-1"},       {"nrOfMemBanks", "0"},     {"memDelay", "-1"},
-      {"accDelay", "-1"},        {"burstDelay", "-1"},      {"refreshLatency", "0"},
-      {"refreshInterval", "1"},  {"deadlineFactor", "1"},   {"busName", ""},
-      {"VERBOSE", "0"},          {"OUTPUTDIR", ""},
+      {"fileName", ""},
+      {"archFiles", ""},
+      {"tasksetFileName", ""},
+      {"tracesFileName", ""},
+      {"namePrefix", "ts"},
+      {"outFile", ""},
+      {"utilStart", "0.05"},
+      {"utilEnd", "1"},
+      {"utilStep", "0.025"},
+      {"tasksPerCore", "2"},
+      {"maxTraces", "1"},
+      {"nrOfTaskSets", "0"},
+      {"processorDefs", "0"},
+      {"help", "false"},
+      {"generatedTS", "false"},
+      {"singleAnalysis", "false"},
+      {"weighted", "false"},
+      {"cw", "false"},
+      {"old", "false"},
+      {"dot", "false"},
+      {"perfectBus", "false"},
+      {"newFormat", "false"},
+      {"periodAnalysis", "false"},
+      {"useVirtualDeps", "false"},
+      {"singleBank", "false"},
+      {"csv", "false"},
+      {"seed", "19091982"},
+      {"nrOfCores", "-1"},
+      {"nrOfMemBanks", "0"},
+      {"memDelay", "-1"},
+      {"accDelay", "-1"},
+      {"burstDelay", "-1"},
+      {"refreshLatency", "0"},
+      {"refreshInterval", "1"},
+      {"deadlineFactor", "1"},
+      {"busName", ""},
+      {"VERBOSE", "0"},
+      {"OUTPUTDIR", ""},
   };
 }
 
@@ -99,7 +124,11 @@ TEST_F(ConfigFixture, ConstructorSetsEveryDefault) {
 TEST_F(ConfigFixture, EachOptionHasItsEffect) {
   const ParseCase cases[] = {
       {{"-def", "seed.def"}, {{"csv", "true"}, {"seed", "5"}}, "", "", 0},
-      {{"-arch", "a.yaml"}, {{"archFiles", "a.yaml"}, {"processorDefs", "1"}}, " ARCH ADDED: a.yaml\n", "", 0},
+      {{"-arch", "a.yaml"},
+       {{"archFiles", "a.yaml"}, {"processorDefs", "1"}},
+       " ARCH ADDED: a.yaml\n",
+       "",
+       0},
       {{"-taskSets", "7"}, {{"nrOfTaskSets", "7"}}, "", "", 0},
       {{"-v"}, {{"VERBOSE", "1"}}, "", "", 0},
       {{"-vv"}, {{"VERBOSE", "2"}}, "", "", 0},
@@ -117,7 +146,11 @@ TEST_F(ConfigFixture, EachOptionHasItsEffect) {
       {{"-refreshInterval", "14"}, {{"refreshInterval", "14"}}, "", "", 0},
       {{"-maxTraces", "15"}, {{"maxTraces", "15"}}, "", "", 0},
       {{"-deadlineFactor", "2.5"}, {{"deadlineFactor", "2.5"}}, "", "", 0},
-      {{"-util", "0.5"}, {{"utilStart", "0.5"}, {"utilEnd", "0.5"}, {"generatedTS", "true"}}, "", "", 0},
+      {{"-util", "0.5"},
+       {{"utilStart", "0.5"}, {"utilEnd", "0.5"}, {"generatedTS", "true"}},
+       "",
+       "",
+       0},
       {{"-utilEnd", "0.75"}, {{"utilEnd", "0.75"}, {"generatedTS", "true"}}, "", "", 0},
       {{"-utilStart", "0.25"}, {{"utilStart", "0.25"}, {"generatedTS", "true"}}, "", "", 0},
       {{"-utilSteps", "0.125"}, {{"utilStep", "0.125"}, {"generatedTS", "true"}}, "", "", 0},
@@ -187,10 +220,26 @@ TEST_F(ConfigFixture, ArgumentsConvertAndLaterOptionsOverride) {
       {{"-deadlineFactor", "1.5e1x"}, {{"deadlineFactor", "15"}}, "", "", 0},
       {{"-o", "-csv"}, {{"outFile", "-csv"}}, "", "", 0},
       {{"-vv", "-v"}, {{"VERBOSE", "1"}}, "", "", 0},
-      {{"-util", "0.5", "-utilEnd", "0.75"}, {{"utilStart", "0.5"}, {"utilEnd", "0.75"}, {"generatedTS", "true"}}, "", "", 0},
-      {{"-silent", "-arch", "a.yaml"}, {{"VERBOSE", "-1"}, {"archFiles", "a.yaml"}, {"processorDefs", "1"}}, "", "", 0},
-      {{"-arch", "a.yaml", "-silent"}, {{"VERBOSE", "-1"}, {"archFiles", "a.yaml"}, {"processorDefs", "1"}}, " ARCH ADDED: a.yaml\n", "", 0},
-      {{"-cw", "-bogus", "-csv"}, {{"cw", "true"}}, "", "Unknown command-line parameter \"-bogus\"\n", 1},
+      {{"-util", "0.5", "-utilEnd", "0.75"},
+       {{"utilStart", "0.5"}, {"utilEnd", "0.75"}, {"generatedTS", "true"}},
+       "",
+       "",
+       0},
+      {{"-silent", "-arch", "a.yaml"},
+       {{"VERBOSE", "-1"}, {"archFiles", "a.yaml"}, {"processorDefs", "1"}},
+       "",
+       "",
+       0},
+      {{"-arch", "a.yaml", "-silent"},
+       {{"VERBOSE", "-1"}, {"archFiles", "a.yaml"}, {"processorDefs", "1"}},
+       " ARCH ADDED: a.yaml\n",
+       "",
+       0},
+      {{"-cw", "-bogus", "-csv"},
+       {{"cw", "true"}},
+       "",
+       "Unknown command-line parameter \"-bogus\"\n",
+       1},
       {{"-CSV"}, {}, "", "Unknown command-line parameter \"-CSV\"\n", 1},
       {{}, {}, "", "", 0},
   };
@@ -240,28 +289,54 @@ TEST_F(ConfigFixture, OptionFiles) {
   const std::string longPath = readFile("long_word.def").substr(3, 208);
   const ParseCase cases[] = {
       // Nested files act at the position of their "-def".
-      {{"-def", "nested_outer.def"}, {{"seed", "5"}, {"singleBank", "true"}, {"cw", "true"}}, "", "", 0},
+      {{"-def", "nested_outer.def"},
+       {{"seed", "5"}, {"singleBank", "true"}, {"cw", "true"}},
+       "",
+       "",
+       0},
       // A fault inside a file ends only that file.
-      {{"-def", "inner_unknown.def", "-cw"}, {{"singleBank", "true"}, {"cw", "true"}}, "",
-       "Unknown command-line parameter \"-bogus\"\n", 0},
-      {{"-def", "inner_missing_argument.def", "-csv"}, {{"cw", "true"}, {"csv", "true"}}, "",
-       "No output file given.\n", 0},
+      {{"-def", "inner_unknown.def", "-cw"},
+       {{"singleBank", "true"}, {"cw", "true"}},
+       "",
+       "Unknown command-line parameter \"-bogus\"\n",
+       0},
+      {{"-def", "inner_missing_argument.def", "-csv"},
+       {{"cw", "true"}, {"csv", "true"}},
+       "",
+       "No output file given.\n",
+       0},
       // Only the first 100 words count: the 100th is "-o" without its argument.
       {{"-def", "words150.def"}, {{"cw", "true"}}, "", "No output file given.\n", 0},
       {{"-def", "long_word.def"}, {{"outFile", longPath}}, "", "", 0},
-      {{"-def", "nonexistent.def", "-cw"}, {}, "", "Error: Could not open config file 'nonexistent.def'\n", 1},
+      {{"-def", "nonexistent.def", "-cw"},
+       {},
+       "",
+       "Error: Could not open config file 'nonexistent.def'\n",
+       1},
       // A directory opens on Linux but is no option file.
       {{"-def", ".", "-cw"}, {}, "", "Error: Could not open config file '.'\n", 1},
-      {{"-def", "outer_missing.def", "-cw"}, {{"singleBank", "true"}, {"cw", "true"}}, "",
-       "Error: Could not open config file 'nonexistent.def'\n", 0},
+      {{"-def", "outer_missing.def", "-cw"},
+       {{"singleBank", "true"}, {"cw", "true"}},
+       "",
+       "Error: Could not open config file 'nonexistent.def'\n",
+       0},
       // "./self.def" and "self.def" are one file.
-      {{"-def", "self.def", "-cw"}, {{"singleBank", "true"}, {"cw", "true"}}, "",
-       "Error: option file './self.def' includes itself.\n", 0},
-      {{"-def", "loop_a.def"}, {{"cw", "true"}, {"singleBank", "true"}, {"csv", "true"}}, "",
-       "Error: option file './loop_a.def' includes itself.\n", 0},
+      {{"-def", "self.def", "-cw"},
+       {{"singleBank", "true"}, {"cw", "true"}},
+       "",
+       "Error: option file './self.def' includes itself.\n",
+       0},
+      {{"-def", "loop_a.def"},
+       {{"cw", "true"}, {"singleBank", "true"}, {"csv", "true"}},
+       "",
+       "Error: option file './loop_a.def' includes itself.\n",
+       0},
       // The same file read again after it was closed is no self-inclusion.
       {{"-def", "twice.def", "-def", "arch.def"},
-       {{"archFiles", "a.yaml,a.yaml,a.yaml"}, {"processorDefs", "3"}}, arch + arch + arch, "", 0},
+       {{"archFiles", "a.yaml,a.yaml,a.yaml"}, {"processorDefs", "3"}},
+       arch + arch + arch,
+       "",
+       0},
   };
   for (const ParseCase& c : cases) {
     check(c);
@@ -279,9 +354,13 @@ TEST_F(ConfigFixture, OnlyTheFirstMebibyteOfAnOptionFileIsRead) {
     std::string err;
   } cases[] = {
       {"word after the limit", "-cw" + std::string(mebibyte, ' ') + "-csv", {{"cw", "true"}}, ""},
-      {"word cut at the limit", "-o" + std::string(mebibyte - 5, ' ') + "out.yaml",
-       {{"outFile", "out"}}, ""},
-      {"one endless word", std::string(mebibyte + 10, 'x'), {},
+      {"word cut at the limit",
+       "-o" + std::string(mebibyte - 5, ' ') + "out.yaml",
+       {{"outFile", "out"}},
+       ""},
+      {"one endless word",
+       std::string(mebibyte + 10, 'x'),
+       {},
        "Unknown command-line parameter \"" + std::string(mebibyte, 'x') + "\"\n"},
   };
   for (const auto& c : cases) {
@@ -291,7 +370,10 @@ TEST_F(ConfigFixture, OnlyTheFirstMebibyteOfAnOptionFileIsRead) {
   }
   std::filesystem::remove(file);
   // Its one word of NUL characters reads as the empty word.
-  check({{"-def", "/dev/zero", "-cw"}, {{"cw", "true"}}, "", "Unknown command-line parameter \"\"\n",
+  check({{"-def", "/dev/zero", "-cw"},
+         {{"cw", "true"}},
+         "",
+         "Unknown command-line parameter \"\"\n",
          0});
 }
 
@@ -301,7 +383,8 @@ TEST_F(ConfigFixture, OptionFileMayBeAPipe) {
   const std::string words = "-cw -seed 7\n";
   ASSERT_EQ(write(ends[1], words.data(), words.size()), static_cast<ssize_t>(words.size()));
   close(ends[1]);
-  check({{"-def", "/dev/fd/" + std::to_string(ends[0])}, {{"cw", "true"}, {"seed", "7"}}, "", "", 0});
+  check(
+      {{"-def", "/dev/fd/" + std::to_string(ends[0])}, {{"cw", "true"}, {"seed", "7"}}, "", "", 0});
   close(ends[0]);
 }
 
@@ -363,17 +446,18 @@ TEST_F(ConfigFixture, WriteConfigIsAStubThatTruncates) {
   CapturedStderr capturedErr;
   EXPECT_EQ(config.writeConfig(file.string()), 1);
   EXPECT_EQ(config.writeConfig("/nonexistent-dir/x.def"), 1);
-  EXPECT_EQ(capturedErr.text(),
-            "Error: Function not yet implemented." + file.string() + "'\n" +
-                "Error: Could not open config file '/nonexistent-dir/x.def'\n");
+  EXPECT_EQ(capturedErr.text(), "Error: Function not yet implemented." + file.string() + "'\n" +
+                                    "Error: Could not open config file '/nonexistent-dir/x.def'\n");
   EXPECT_EQ(std::filesystem::file_size(file), 0u);
 }
 
 TEST_F(ConfigFixture, AccessorsReportTheParsedOptions) {
   Config config;
-  parseOptions(config, {"-ts", "g.yaml", "-o", "out.yaml", "-bus", "BusFIFO", "-arch", "a.yaml", "-cw", "-csv",
-                 "-util", "0.5", "-utilSteps", "0.1", "-prefix", "p", "-taskSets", "3", "-seed", "4",
-                 "-weighted", "-virtualDeps", "-dot"});
+  parseOptions(config, {"-ts",       "g.yaml",       "-o",         "out.yaml", "-bus",
+                        "BusFIFO",   "-arch",        "a.yaml",     "-cw",      "-csv",
+                        "-util",     "0.5",          "-utilSteps", "0.1",      "-prefix",
+                        "p",         "-taskSets",    "3",          "-seed",    "4",
+                        "-weighted", "-virtualDeps", "-dot"});
   EXPECT_TRUE(config.isSingleAnalysis());
   EXPECT_EQ(config.getTasksetFileName(), "g.yaml");
   EXPECT_EQ(config.getOutFile(), "out.yaml");

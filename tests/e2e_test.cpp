@@ -452,7 +452,8 @@ TEST(Marrowick, SearchesEveryArchitectureAndWritesItsSummary) {
 
 TEST(BothPrograms, RunOnTheShippedExample) {
   const std::string examples = std::string(TEST_DATA_DIR) + "/../../examples";
-  const std::string inputs = " -arch " + examples + "/quad.yaml -profiles " + examples + "/profiles";
+  const std::string inputs =
+      " -arch " + examples + "/quad.yaml -profiles " + examples + "/profiles";
   const ScratchDir scratch;
   const struct {
     const char* program;
@@ -467,8 +468,8 @@ TEST(BothPrograms, RunOnTheShippedExample) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.words);
-    const ProgramRun run = runProgram(
-        c.program, "-silent " + c.words + inputs + " -o " + scratch.path("out.yaml"));
+    const ProgramRun run =
+        runProgram(c.program, "-silent " + c.words + inputs + " -o " + scratch.path("out.yaml"));
     EXPECT_EQ(run.out, c.out);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
@@ -485,7 +486,8 @@ TEST(BothPrograms, ShippedExampleDoesNotConvergeUnderOld) {
         runProgram(program, "-silent -old -ts " + examples + "/camera.yaml -arch " + examples +
                                 "/quad.yaml -profiles " + examples + "/profiles -o " +
                                 scratch.path("out.yaml"));
-    EXPECT_EQ(run.err, "Error: the analysis does not converge.\nError: analysis failed.\n" + failed);
+    EXPECT_EQ(run.err,
+              "Error: the analysis does not converge.\nError: analysis failed.\n" + failed);
     EXPECT_EQ(run.status, 1);
   }
 }
@@ -514,9 +516,8 @@ TEST(BothPrograms, OutputFileNamingTheNodeSetFileIsNotReadBack) {
     std::string archs;
     std::istringstream names(c.archs);
     for (std::string name; names >> name;) archs += " -arch " + data + "/arch/" + name + ".yaml";
-    const ProgramRun run = runProgram(c.program, "-silent -ts " + nodeset + archs +
-                                                     " -profiles " + data + "/profiles -o " +
-                                                     nodeset);
+    const ProgramRun run = runProgram(c.program, "-silent -ts " + nodeset + archs + " -profiles " +
+                                                     data + "/profiles -o " + nodeset);
     EXPECT_EQ(run.out, c.out);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
@@ -550,29 +551,63 @@ TEST(BothPrograms, TablesThatWouldReplaceTheResultFileAreNotWritten) {
     std::string err;
     std::vector<std::string> written;  // the other table, which is still written
   } cases[] = {
-      {"summary table", TOLLBRIG_BIN, "{tmp}/summary_pair.csv", nullptr, "summary_pair.csv",
-       tollbrigRun + "detail_pair.csv\n", refused("summary_pair.csv", "{tmp}/summary_pair.csv"),
+      {"summary table",
+       TOLLBRIG_BIN,
+       "{tmp}/summary_pair.csv",
+       nullptr,
+       "summary_pair.csv",
+       tollbrigRun + "detail_pair.csv\n",
+       refused("summary_pair.csv", "{tmp}/summary_pair.csv"),
        {"detail_pair.csv"}},
-      {"detail table", TOLLBRIG_BIN, "{tmp}/detail_pair.csv", nullptr, "detail_pair.csv",
-       tollbrigRun + "summary_pair.csv\n", refused("detail_pair.csv", "{tmp}/detail_pair.csv"),
+      {"detail table",
+       TOLLBRIG_BIN,
+       "{tmp}/detail_pair.csv",
+       nullptr,
+       "detail_pair.csv",
+       tollbrigRun + "summary_pair.csv\n",
+       refused("detail_pair.csv", "{tmp}/detail_pair.csv"),
        {"summary_pair.csv"}},
-      {"spelt with ./", TOLLBRIG_BIN, "{tmp}/./summary_pair.csv", nullptr, "summary_pair.csv",
+      {"spelt with ./",
+       TOLLBRIG_BIN,
+       "{tmp}/./summary_pair.csv",
+       nullptr,
+       "summary_pair.csv",
        verdict("pair", "fast", true) + "CSV file generated in {tmp}/./detail_pair.csv\n",
        "Error: Could not write output file '{tmp}/./summary_pair.csv': it is the result file "
-       "'{tmp}/./summary_pair.csv'\n" + failed,
+       "'{tmp}/./summary_pair.csv'\n" +
+           failed,
        {"detail_pair.csv"}},
-      {"through a symbolic link", TOLLBRIG_BIN, "{tmp}/out.yaml", symlinkTo("summary_pair.csv"),
-       "summary_pair.csv", tollbrigRun + "detail_pair.csv\n",
-       refused("summary_pair.csv", "{tmp}/out.yaml"), {"detail_pair.csv"}},
-      {"through a hard link", TOLLBRIG_BIN, "{tmp}/out.yaml", hardLinkTo("detail_pair.csv"),
-       "detail_pair.csv", tollbrigRun + "summary_pair.csv\n",
-       refused("detail_pair.csv", "{tmp}/out.yaml"), {"summary_pair.csv"}},
-      {"Marrowick's summary file", MARROWICK_BIN, "{tmp}/summary_pair.csv", nullptr,
-       "summary_pair.csv", searchResult("E0: opt", "60", "PerfectBus"),
-       refused("summary_pair.csv", "{tmp}/summary_pair.csv"), {}},
-      {"Marrowick's summary file through a symbolic link", MARROWICK_BIN, "{tmp}/out.yaml",
-       symlinkTo("summary_pair.csv"), "summary_pair.csv",
-       searchResult("E0: opt", "60", "PerfectBus"), refused("summary_pair.csv", "{tmp}/out.yaml"),
+      {"through a symbolic link",
+       TOLLBRIG_BIN,
+       "{tmp}/out.yaml",
+       symlinkTo("summary_pair.csv"),
+       "summary_pair.csv",
+       tollbrigRun + "detail_pair.csv\n",
+       refused("summary_pair.csv", "{tmp}/out.yaml"),
+       {"detail_pair.csv"}},
+      {"through a hard link",
+       TOLLBRIG_BIN,
+       "{tmp}/out.yaml",
+       hardLinkTo("detail_pair.csv"),
+       "detail_pair.csv",
+       tollbrigRun + "summary_pair.csv\n",
+       refused("detail_pair.csv", "{tmp}/out.yaml"),
+       {"summary_pair.csv"}},
+      {"Marrowick's summary file",
+       MARROWICK_BIN,
+       "{tmp}/summary_pair.csv",
+       nullptr,
+       "summary_pair.csv",
+       searchResult("E0: opt", "60", "PerfectBus"),
+       refused("summary_pair.csv", "{tmp}/summary_pair.csv"),
+       {}},
+      {"Marrowick's summary file through a symbolic link",
+       MARROWICK_BIN,
+       "{tmp}/out.yaml",
+       symlinkTo("summary_pair.csv"),
+       "summary_pair.csv",
+       searchResult("E0: opt", "60", "PerfectBus"),
+       refused("summary_pair.csv", "{tmp}/out.yaml"),
        {}},
   };
   const std::string tollbrigResult = pairResult(60, 10, true);
@@ -582,10 +617,10 @@ TEST(BothPrograms, TablesThatWouldReplaceTheResultFileAreNotWritten) {
     const ScratchDir scratch;
     const fs::path tmp = fs::path(scratch.path("x")).parent_path();
     if (c.prepare) c.prepare(tmp);
-    const ProgramRun run = runProgram(
-        c.program, "-silent -csv -ts " + data + "/nodesets/pair.yaml -arch " + data +
-                       "/arch/fast.yaml -profiles " + data + "/profiles -o " +
-                       expand(c.output, tmp.string()));
+    const ProgramRun run =
+        runProgram(c.program, "-silent -csv -ts " + data + "/nodesets/pair.yaml -arch " + data +
+                                  "/arch/fast.yaml -profiles " + data + "/profiles -o " +
+                                  expand(c.output, tmp.string()));
     EXPECT_EQ(run.out, expand(c.out, tmp.string()));
     EXPECT_EQ(run.err, expand(c.err, tmp.string()));
     EXPECT_EQ(run.status, 1);

@@ -112,8 +112,7 @@ TEST_F(ExportTest, BaseIsLoadedOnlyWhenItsPathHoldsDotYaml) {
   buildNodeset(set, {{.name = "a"}});
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
-    const YAML::Node result =
-        YAML::Load(set.exportYAMLString(true, dataDir + c.file, documents));
+    const YAML::Node result = YAML::Load(set.exportYAMLString(true, dataDir + c.file, documents));
     EXPECT_EQ(result[KEYS::nodes]["other"].IsDefined(), c.loaded);
   }
 }
@@ -154,8 +153,7 @@ TEST_F(ExportTest, UnwritableOutputFileFailsTheExport) {
     SCOPED_TRACE(path);
     CapturedStderr capturedErr;
     EXPECT_EQ(set.exportYAML(true, path, "", documents), 1);
-    EXPECT_EQ(capturedErr.text(),
-              "Error: Could not write output file '" + path + "'\n");
+    EXPECT_EQ(capturedErr.text(), "Error: Could not write output file '" + path + "'\n");
   }
 }
 
@@ -258,8 +256,7 @@ TEST_F(ExportTest, CsvFileNamesAndRows) {
   const fs::path detail = dir / "run" / "detail_graph.csv";
   const fs::path summary = dir / "run" / "summary_graph.csv";
   EXPECT_EQ(capturedOut.text(), "CSV file generated in " + summary.string() +
-                                                        "\nCSV file generated in " +
-                                                        detail.string() + "\n");
+                                    "\nCSV file generated in " + detail.string() + "\n");
   EXPECT_EQ(readFile(detail),
             "Task,Core,Release Time, Response Time, Deadline\n"
             "n1,2,100,50,300\n"
@@ -313,10 +310,9 @@ TEST_F(ExportTest, CsvIntoAMissingDirectoryFails) {
   CapturedStdout capturedOut;
   CapturedStderr capturedErr;
   EXPECT_EQ(set.exportCSV(missing + "/result.yaml", "g", "B", 2, "T"), 1);
-  EXPECT_EQ(capturedErr.text(),
-            "Error: Could not write output file '" + missing +
-                "/detail_g.csv'\nError: Could not write output file '" + missing +
-                "/summary_g.csv'\n");
+  EXPECT_EQ(capturedErr.text(), "Error: Could not write output file '" + missing +
+                                    "/detail_g.csv'\nError: Could not write output file '" +
+                                    missing + "/summary_g.csv'\n");
   EXPECT_EQ(capturedOut.text(), "");
 }
 
@@ -334,8 +330,8 @@ TEST_F(ExportTest, ValuesWrittenIntoSharedNodesLandOnlyInTheirOwnEntry) {
     bool writePhase;
     std::string result;
   } cases[] = {
-      {"a root key shared by the releases", "start: &R 0\nnodes:\n  a: {release: *R}\n  b: {release: *R}\n",
-       false,
+      {"a root key shared by the releases",
+       "start: &R 0\nnodes:\n  a: {release: *R}\n  b: {release: *R}\n", false,
        "start: 0\nnodes:\n  a: {release: 2000, assignedTo: 0, " + written +
            "}\n  b: {release: 3000, assignedTo: 0, " + written + "}\n" + end},
       {"one entry for two nodes", "nodes:\n  a: &E {release: 5}\n  b: *E\n", false,
@@ -346,19 +342,24 @@ TEST_F(ExportTest, ValuesWrittenIntoSharedNodesLandOnlyInTheirOwnEntry) {
        "nodes:\n  a:\n    release: 2000\n    order: 1\n    assignedTo: 0\n    response: 0\n"
        "    deadline: 0\n    traceName: \"\"\n    deps: []\n  c:\n    release: 5\n    order: 1\n" +
            newB + end},
-      {"a value shared outside the entry written", "p: &P 7\nnodes:\n  a: {order: *P}\n  c: {order: *P}\n",
-       false,
+      {"a value shared outside the entry written",
+       "p: &P 7\nnodes:\n  a: {order: *P}\n  c: {order: *P}\n", false,
        "p: &1 7\nnodes:\n  a: {order: 7, assignedTo: 0, response: 0, release: 2000, deadline: 0, "
-       "traceName: \"\", deps: []}\n  c: {order: *1}\n" + newB + end},
+       "traceName: \"\", deps: []}\n  c: {order: *1}\n" +
+           newB + end},
       {"a predecessor list shared with an entry outside the node set",
        "nodes:\n  a: {deps: &D [c]}\n  c: {deps: *D}\n", false,
        "nodes:\n  a: {deps: [], assignedTo: 0, response: 0, release: 2000, deadline: 0, "
-       "traceName: \"\"}\n  c: {deps: [c]}\n" + newB + end},
-      {"an access list shared with a root key", "lists: &L [x]\nnodes:\n  a: {accessTo: *L}\n", true,
+       "traceName: \"\"}\n  c: {deps: [c]}\n" +
+           newB + end},
+      {"an access list shared with a root key", "lists: &L [x]\nnodes:\n  a: {accessTo: *L}\n",
+       true,
        "lists: [x]\nnodes:\n  a: {assignedTo: 0, response: 0, release: 2000, deadline: 0, "
-       "traceName: \"\", deps: []}\n" + newB +
+       "traceName: \"\", deps: []}\n" +
+           newB +
            "  write-a:\n    assignedTo: 0\n    response: 0\n    release: 0\n    deadline: 0\n"
-           "    traceName: \"\"\n    deps: []\n    accessTo: [x]\n" + end},
+           "    traceName: \"\"\n    deps: []\n    accessTo: [x]\n" +
+           end},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -32,9 +32,9 @@ class GeneratorTest : public testing::Test {
   // A profile whose base estimate is procDemand + 2 x memDemand.
   void addTrace(const std::string& name, longint_t procDemand, longint_t memDemand) {
     dirs.dir.write("profiles/gen/" + name + ".dat",
-              "procDemand " + std::to_string(procDemand) + "\nmemDemand " +
-                  std::to_string(memDemand) +
-                  "\nUCBInstr 0 \nECBInstr 0 \nUCBData 0 \nECBData 0 \nwriteAccesses 0\n\n");
+                   "procDemand " + std::to_string(procDemand) + "\nmemDemand " +
+                       std::to_string(memDemand) +
+                       "\nUCBInstr 0 \nECBInstr 0 \nUCBData 0 \nECBData 0 \nwriteAccesses 0\n\n");
     traceList += name + "\n";
     dirs.dir.write("traces.txt", traceList);
   }
@@ -82,10 +82,7 @@ TEST(Generator, SortTasksOrdersIndexesBySelection) {
     std::vector<unsigned long> keys;
     std::vector<int> sorted;
   } cases[] = {
-      {{5, 3, 3}, {1, 2, 0}},
-      {{1, 2, 3}, {0, 1, 2}},
-      {{4, 4, 4, 1}, {3, 1, 2, 0}},
-      {{9}, {0}},
+      {{5, 3, 3}, {1, 2, 0}}, {{1, 2, 3}, {0, 1, 2}}, {{4, 4, 4, 1}, {3, 1, 2, 0}}, {{9}, {0}},
       {{~0UL, 0}, {1, 0}},
   };
   for (const auto& c : cases) {
@@ -123,10 +120,11 @@ TEST_F(GeneratorTest, OneTraceTasksPerCore) {
   }
   EXPECT_EQ(names, (std::set<std::string>{"T-0-0", "T-0-1", "T-1-0", "T-1-1"}));
   EXPECT_EQ(out.getRxID(), -1);
-  EXPECT_EQ(generatorOutput, " #TraceName: alpha on core 0 BaseWCET = 200\n"
-                             " #TraceName: alpha on core 0 BaseWCET = 200\n"
-                             " #TraceName: alpha on core 1 BaseWCET = 200\n"
-                             " #TraceName: alpha on core 1 BaseWCET = 200\n");
+  EXPECT_EQ(generatorOutput,
+            " #TraceName: alpha on core 0 BaseWCET = 200\n"
+            " #TraceName: alpha on core 0 BaseWCET = 200\n"
+            " #TraceName: alpha on core 1 BaseWCET = 200\n"
+            " #TraceName: alpha on core 1 BaseWCET = 200\n");
 }
 
 TEST_F(GeneratorTest, PeriodsSpreadTheUtilisationOverEachCore) {

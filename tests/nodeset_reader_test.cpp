@@ -111,7 +111,8 @@ TEST_F(NodesetReaderTest, AccessVolumesSumPerBankAndNoCEntriesMerge) {
     EXPECT_EQ(caseNodes.getVecMemDemand(0), c.aBanks);
     EXPECT_EQ(caseNodes.getVecMemDemand(4), c.txBanks);
     // Two entries naming the same bank add both counts to one triple.
-    EXPECT_EQ(caseNodes.getNoCAccessPerBank(0, c.nocKey), (std::pair<longint_t, longint_t>{150, 16}));
+    EXPECT_EQ(caseNodes.getNoCAccessPerBank(0, c.nocKey),
+              (std::pair<longint_t, longint_t>{150, 16}));
     EXPECT_EQ(caseNodes.getTaskName(5), "noc_a");
     EXPECT_EQ(caseNodes.getVecMemDemand(5), (Banks{{c.nocKey, 150}}));
     EXPECT_EQ(caseNodes.getDepsVector(1), (Deps{0, 5}));
@@ -343,7 +344,8 @@ TEST_F(NodesetReaderTest, VirtualDepsChainTheNodesOfEachCore) {
     DocumentCache caseDocuments;
     Nodeset caseNodes;
     const std::string file = "v" + std::to_string(k++) + ".yaml";
-    applyOptions(caseConfig, {"-ts", dir.write(file, std::string(nodes) + c.edges), "-virtualDeps"});
+    applyOptions(caseConfig,
+                 {"-ts", dir.write(file, std::string(nodes) + c.edges), "-virtualDeps"});
     ASSERT_EQ(caseConfig.initNodeSet(caseNodes, caseDocuments), 0);
     EXPECT_EQ(caseNodes.getDepsVector(0), Deps{});
     EXPECT_EQ(caseNodes.getDepsVector(1), c.q);
@@ -421,10 +423,9 @@ TEST_F(NodesetReaderTest, EachReadGetsItsOwnNodeSetForItsOptions) {
 
 TEST_F(NodesetReaderTest, GraphLayoutReadsKeepTheirOptionsApart) {
   ScratchDir dir;
-  const std::string path =
-      dir.write("g.yaml",
-                "newFormat: true\nnodes:\n  a: {assignedTo: 0, release: 0}\n"
-                "  b: {assignedTo: 0, release: 0}\n");
+  const std::string path = dir.write("g.yaml",
+                                     "newFormat: true\nnodes:\n  a: {assignedTo: 0, release: 0}\n"
+                                     "  b: {assignedTo: 0, release: 0}\n");
   ASSERT_EQ(read(path), 0);
   EXPECT_TRUE(config.isNewFormat());
   EXPECT_EQ(ns.getDepsVector(1), Deps{});

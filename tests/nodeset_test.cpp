@@ -13,7 +13,8 @@ const longint_t noID = std::numeric_limits<longint_t>::max();
 
 std::vector<std::string> namesInOrder(const Nodeset& set) {
   std::vector<std::string> names;
-  for (longint_t i = 0; i < set.getSize(); ++i) names.push_back(set.getTaskName(static_cast<int>(i)));
+  for (longint_t i = 0; i < set.getSize(); ++i)
+    names.push_back(set.getTaskName(static_cast<int>(i)));
   return names;
 }
 

@@ -9,8 +9,8 @@
 
 #include "Speedup/overlapIndex.h"
 #include "Speedup/rangeRankSums.h"
-#include "Speedup/rankTotals.h"
 #include "Speedup/rankSweep.h"
+#include "Speedup/rankTotals.h"
 #include "Speedup/releaseSweep.h"
 #include "Speedup/slotSweep.h"
 #include "Speedup/staleNodes.h"
@@ -236,8 +236,8 @@ TEST(ReleaseSweep, CountsAsComputeAForWindowsTakenInReleaseOrder) {
               const int slot = index.slotOf(c);
               if (slot < 0) continue;
               EXPECT_EQ((*counts)[slot], bus.computeA(i, c, t, &ns, bank))
-                  << "run " << run << " node " << i << " core " << c << " bank " << bank
-                  << " t " << t;
+                  << "run " << run << " node " << i << " core " << c << " bank " << bank << " t "
+                  << t;
             }
           }
       }
@@ -281,8 +281,8 @@ TEST(ReleaseSweep, SumsBelowARankAsNodeByNodeForWindowsTakenInReleaseOrder) {
     const int delay = platform->proc.getAccDelay();
     // One sweep for two settlings under new release dates, as an analysis
     // keeps it from one to the next.
-    RankSweep sweep = grouped ? RankSweep(ns, delay, rank, group)
-                              : RankSweep(ns, delay, rank, group, bound);
+    RankSweep sweep =
+        grouped ? RankSweep(ns, delay, rank, group) : RankSweep(ns, delay, rank, group, bound);
     for (int settling = 0; settling < 2; ++settling) {
       const std::vector<longint_t> dates = scenes.settle(ns);
       OverlapIndex index(ns, banks);
@@ -434,9 +434,7 @@ TEST(StaleNodes, ChangedResponseTimeMarksEveryNodeItMoves) {
     }
     const longint_t old = ns.getResponseTime(k);
     const int change = scenes.pick(0, 5);
-    const longint_t r = change == 0   ? 0
-                        : change <= 2 ? scenes.time()
-                                      : old + scenes.pick(1, 20);
+    const longint_t r = change == 0 ? 0 : change <= 2 ? scenes.time() : old + scenes.pick(1, 20);
     ns.setResponseTime(k, r);
     stale.changed(k, old, r);
     for (int i = 0; i < n; ++i) {
@@ -519,8 +517,8 @@ TEST(StaleNodes, SaturatedNodesAreSparedOnlyWhereTheyKeepTheirValue) {
         if (i != k && ns.getPriority(i) >= ns.getPriority(k) && !staleNow[i]) ++spared;
         continue;
       }
-      EXPECT_TRUE(staleNow[i]) << "run " << run << ": node " << k << " from " << old << " to "
-                               << r << " moves node " << i;
+      EXPECT_TRUE(staleNow[i]) << "run " << run << ": node " << k << " from " << old << " to " << r
+                               << " moves node " << i;
       if (i < k) {
         EXPECT_TRUE(staleNext[i]) << "run " << run << ": node " << i << " in the next pass";
       }

@@ -80,14 +80,14 @@ TEST(DRAM, RefreshesInAWindowCappedAndCharged) {
     unsigned long t, cap;
     longint_t expected;
   } cases[] = {
-      {5, 1000, 1001, 100, 500},      // N = 2 x 8192, capped at 100
-      {1, 1000, 1001, ~0ul, 16384},   // N itself
-      {1, 1000, 1000, ~0ul, 8192},    // a full interval starts no second one
-      {5, 1000, 0, 100, 0},           // empty window
-      {0, 1000, 1001, 100, 0},        // no refresh cost
-      {5, 1000, 1001, 0, 0},          // no cap left
-      {5, 0, 1001, 100, 0},           // no finite interval count
-      {-2, 1000, 1, 3, ~0ul - 5},     // a negative delay wraps
+      {5, 1000, 1001, 100, 500},             // N = 2 x 8192, capped at 100
+      {1, 1000, 1001, ~0ul, 16384},          // N itself
+      {1, 1000, 1000, ~0ul, 8192},           // a full interval starts no second one
+      {5, 1000, 0, 100, 0},                  // empty window
+      {0, 1000, 1001, 100, 0},               // no refresh cost
+      {5, 1000, 1001, 0, 0},                 // no cap left
+      {5, 0, 1001, 100, 0},                  // no finite interval count
+      {-2, 1000, 1, 3, ~0ul - 5},            // a negative delay wraps
       {1, 1, 16777217, ~0ul, 137438961664},  // double precision: a float window loses a cycle
   };
   for (const auto& c : cases) {

@@ -53,8 +53,7 @@ class ProfilerTest : public testing::Test {
   }
   std::vector<std::string> profileFiles() const {
     std::vector<std::string> names;
-    for (const auto& entry :
-         std::filesystem::directory_iterator(OUTPUTDIR + "/" + proc.getName()))
+    for (const auto& entry : std::filesystem::directory_iterator(OUTPUTDIR + "/" + proc.getName()))
       names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -193,8 +192,8 @@ TEST_F(ProfilerTest, AbsentOrPerfectMemoriesContributeNothing) {
 
 TEST_F(ProfilerTest, NoProfileForAnUnreadableTrace) {
   load("withAbsent.txt");
-  EXPECT_EQ(readErrors, "Error: Could not open trace file '" + INPUTDIR + "/" + TRACEDIR +
-                            "/absent.txt'\n");
+  EXPECT_EQ(readErrors,
+            "Error: Could not open trace file '" + INPUTDIR + "/" + TRACEDIR + "/absent.txt'\n");
   const Run run = derive();
   EXPECT_EQ(run.result, 1);
   EXPECT_EQ(run.err, "  Trace 'absent' could not be read: no trace parameter file written.\n");
@@ -237,10 +236,11 @@ TEST_F(ProfilerTest, UncreatableDirectoryWarnsAndStopsAtTheFirstProfile) {
   EXPECT_EQ(run.result, 1);
   EXPECT_EQ(run.err, "WARNING: directory \"" + OUTPUTDIR +
                          "\" could not be created: File exists\n"
-                         "WARNING: directory \"" + OUTPUTDIR +
+                         "WARNING: directory \"" +
+                         OUTPUTDIR +
                          "/P\" could not be created: Not a directory\n"
-                         "Error: Could not open temporary file '" + OUTPUTDIR +
-                         "/P/loop.dat'\n");
+                         "Error: Could not open temporary file '" +
+                         OUTPUTDIR + "/P/loop.dat'\n");
 }
 
 TEST_F(ProfilerTest, SetTasksetParameterTakesMaximaAndSumsPerBank) {
@@ -256,13 +256,12 @@ TEST_F(ProfilerTest, SetTasksetParameterTakesMaximaAndSumsPerBank) {
   };
   for (const auto& p : profiles) {
     dirs.dir.write("profiles/P/" + std::string(p.name) + ".dat",
-                   "procDemand " + std::to_string(p.proc) + "\nmemDemand " +
-                       std::to_string(p.mem) + "\n" + p.lists + "writeAccesses " +
-                       std::to_string(p.writes) + "\n\n");
+                   "procDemand " + std::to_string(p.proc) + "\nmemDemand " + std::to_string(p.mem) +
+                       "\n" + p.lists + "writeAccesses " + std::to_string(p.writes) + "\n\n");
   }
   Taskset ts;
-  ts.init("ts", 2, {0, 0}, {1000, 1000}, {1000, 1000}, {0, 0}, {0, 1}, {"t0", "t1"}, {}, {},
-          {}, {}, {}, {{"a", "b"}, {"a", "b", "c"}}, {}, {}, {2, 0}, {}, -1, -1);
+  ts.init("ts", 2, {0, 0}, {1000, 1000}, {1000, 1000}, {0, 0}, {0, 1}, {"t0", "t1"}, {}, {}, {}, {},
+          {}, {{"a", "b"}, {"a", "b", "c"}}, {}, {}, {2, 0}, {}, -1, -1);
   ts.setWriteAccesses(0, 50);
 
   ASSERT_EQ(traces.setTasksetParameter(proc, ts, documents), 0);
@@ -272,8 +271,7 @@ TEST_F(ProfilerTest, SetTasksetParameterTakesMaximaAndSumsPerBank) {
   // The write count is not reset, only raised.
   EXPECT_EQ(ts.getWriteAccesses(0), 50u);
   EXPECT_EQ(ts.getWriteAccesses(1), 5u);
-  EXPECT_EQ(ts.getUCBVector(1),
-            (std::vector<std::set<int>>{{4, 16390}, {}, {9}}));
+  EXPECT_EQ(ts.getUCBVector(1), (std::vector<std::set<int>>{{4, 16390}, {}, {9}}));
   EXPECT_EQ(ts.getECBs(1), (std::set<int>{4, 5, 7, 9, 16390, 16391}));
   EXPECT_EQ(ts.getMemDemandPerBank(1, 0), 45u);
 

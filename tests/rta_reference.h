@@ -77,7 +77,8 @@ class ReferenceAnalysis {
         prevR[i] = R(i);
         ++passes;
       }
-      if (VERBOSE > 1) std::cout << "WCRT Computation Fixed-Point: " << passes + 1 << " iterations.\n";
+      if (VERBOSE > 1)
+        std::cout << "WCRT Computation Fixed-Point: " << passes + 1 << " iterations.\n";
 
       changed = false;
       bool passChanged = true;
@@ -101,8 +102,8 @@ class ReferenceAnalysis {
       }
       ++outerLoopIter;
       if (VERBOSE > 3) {
-        const std::string path = TMPDIR + "/image_" + ns->getName() + "_iter_" +
-                                 std::to_string(outerLoopIter) + ".yaml";
+        const std::string path =
+            TMPDIR + "/image_" + ns->getName() + "_iter_" + std::to_string(outerLoopIter) + ".yaml";
         std::cout << " Iteration " << outerLoopIter << " written in " << path << '\n';
         std::cout.flush();
         if (ns->exportYAML(schedulable, path, "") != 0)

@@ -22,9 +22,9 @@ inline std::unique_ptr<Bus> makeBus(const std::string& name, Processor* p) {
 // Every bus model that gives a value, in the order the randomized tests cycle
 // through (the order decides which generated case meets which model).
 inline const std::vector<std::string>& workingBuses() {
-  static const std::vector<std::string> names = {
-      "PerfectBus", "BusRR",   "BusRRnr", "BusPessRR", "BusFIFO",    "BusFP",
-      "BusTDMA",    "BusVesk", "BusVesknr", "BusPessVesk"};
+  static const std::vector<std::string> names = {"PerfectBus", "BusRR",      "BusRRnr", "BusPessRR",
+                                                 "BusFIFO",    "BusFP",      "BusTDMA", "BusVesk",
+                                                 "BusVesknr",  "BusPessVesk"};
   return names;
 }
 

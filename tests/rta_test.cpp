@@ -167,8 +167,8 @@ TEST(ResponseTimeAnalysis, FinishDatesPastTheLargestDateMissTheDeadline) {
       TestPlatform platform("PerfectBus", 1, 1, false);
       if (c.bus) useBus(platform, c.bus);
       Nodeset ns;
-      buildGraph(ns, {{.name = "a", .demand = c.demand, .release = c.release,
-                       .deadline = c.deadline}});
+      buildGraph(ns,
+                 {{.name = "a", .demand = c.demand, .release = c.release, .deadline = c.deadline}});
       const Outcome o = analyse(ns, platform);
       EXPECT_EQ(o.status, 0);
       EXPECT_EQ(o.schedulable, c.missLine.empty());
@@ -200,9 +200,16 @@ TEST(ResponseTimeAnalysis, EmptyNodeSetNeedsOnePassOfEach) {
 // verbosity, one node per pass, and every refreshed entry costs a pass.
 TEST(ResponseTimeAnalysis, FallingResponseTimesWarnAtEveryVerbosity) {
   const std::vector<NodeSpec> tasks = {
-      {.name = "a", .core = 0, .demand = 5, .accesses = {{0, 4}, {1, 2}},
-       .transactions = {{0, 1}}, .traces = {"ta", "tb"}},
-      {.name = "noc_a", .core = rxCoreId, .demand = 5, .accesses = {{1, 3}},
+      {.name = "a",
+       .core = 0,
+       .demand = 5,
+       .accesses = {{0, 4}, {1, 2}},
+       .transactions = {{0, 1}},
+       .traces = {"ta", "tb"}},
+      {.name = "noc_a",
+       .core = rxCoreId,
+       .demand = 5,
+       .accesses = {{1, 3}},
        .transactions = {{1, 1}}},
       {.name = "c", .core = 1, .demand = 5, .accesses = {{0, 2}}, .transactions = {{0, 2}}},
       {.name = "d", .core = 1, .demand = 5, .accesses = {{0, 1}}, .transactions = {{0, 3}}},
@@ -281,8 +288,9 @@ TEST(ResponseTimeAnalysis, UnwritableImageWarnsAndTheAnalysisGoesOn) {
   const Outcome o = analyse(ns, platform);
   EXPECT_EQ(o.status, 0);
   EXPECT_FALSE(o.schedulable);
-  EXPECT_NE(o.err.find("Warning: the image of iteration 1 was not written; the analysis goes on.\n"),
-            std::string::npos)
+  EXPECT_NE(
+      o.err.find("Warning: the image of iteration 1 was not written; the analysis goes on.\n"),
+      std::string::npos)
       << o.err;
 }
 
@@ -456,14 +464,14 @@ TEST(ResponseTimeAnalysis, MatchesTheStraightforwardAnalysisOnRandomNodeSets) {
 
     const std::string what = "run " + std::to_string(run) + " " + c.bus +
                              (c.oldConfig ? " old" : "") + " banks " + std::to_string(c.banks);
-    const bool same = fast.status == expected.status && fast.out == expected.out &&
-                      fast.err == expected.err && fast.schedulable == expected.schedulable &&
-                      fast.outerLoopIter == expected.outerLoopIter &&
-                      fast.responseTimes == expected.responseTimes &&
-                      fast.releaseDates == expected.releaseDates;
+    const bool same =
+        fast.status == expected.status && fast.out == expected.out && fast.err == expected.err &&
+        fast.schedulable == expected.schedulable && fast.outerLoopIter == expected.outerLoopIter &&
+        fast.responseTimes == expected.responseTimes && fast.releaseDates == expected.releaseDates;
     if (!same) ++failures;
     if (expected.status != 0) ++cycles;
-    EXPECT_TRUE(same) << what << "\nfast:\n" << fast.out << fast.err << "reference:\n"
+    EXPECT_TRUE(same) << what << "\nfast:\n"
+                      << fast.out << fast.err << "reference:\n"
                       << expected.out << expected.err;
   }
   EXPECT_GT(cycles, 0);
@@ -478,10 +486,9 @@ TEST(ResponseTimeAnalysis, AnyCoreIdAnswersAsTheStraightforwardAnalysis) {
   const struct {
     int core;
     bool inProcessor;
-  } ids[] = {{INT_MIN, false},    {INT_MIN + 1, false},       {-12, false},
-             {txCoreId, true},    {rxCoreId, true},           {-1, false},
-             {0, true},           {2000000000, false},        {2147483636, false},
-             {INT_MAX - 1, false}, {INT_MAX, false}};
+  } ids[] = {{INT_MIN, false},    {INT_MIN + 1, false}, {-12, false},    {txCoreId, true},
+             {rxCoreId, true},    {-1, false},          {0, true},       {2000000000, false},
+             {2147483636, false}, {INT_MAX - 1, false}, {INT_MAX, false}};
   std::mt19937_64 rng(20261211);
   for (const auto& id : ids)
     for (int run = 0; run < 60; ++run) {
@@ -531,9 +538,10 @@ TEST(ResponseTimeAnalysis, PassByPassMatchesTheStraightforwardAnalysisOnLargerSe
                       fast.err == expected.err && fast.responseTimes == expected.responseTimes &&
                       fast.releaseDates == expected.releaseDates;
     if (!same) ++failures;
-    EXPECT_TRUE(same) << "run " << run << " " << c.bus << (c.oldConfig ? " old" : "")
-                      << " banks " << c.banks << "\nfast:\n" << fast.out << fast.err
-                      << "reference:\n" << expected.out << expected.err;
+    EXPECT_TRUE(same) << "run " << run << " " << c.bus << (c.oldConfig ? " old" : "") << " banks "
+                      << c.banks << "\nfast:\n"
+                      << fast.out << fast.err << "reference:\n"
+                      << expected.out << expected.err;
   }
 }
 

@@ -14,8 +14,8 @@ namespace {
 // task 2 depends on tasks 0 and 1.
 void initFourTasks(Taskset& ts) {
   ts.init("four", 4, {1, 2, 3, 4}, {100, 200, 300, 400}, {110, 210, 310, 410}, {5, 6, 7, 8},
-          {0, 1, 0, 1}, {"a", "b", "c", "d"}, {11, 12, 13, 14}, {21, 22, 23, 24},
-          {1, 2, 3, 4}, {{0}, {1}, {2}, {3}}, {{{10}}, {{11}, {12}}, {}, {{13}}},
+          {0, 1, 0, 1}, {"a", "b", "c", "d"}, {11, 12, 13, 14}, {21, 22, 23, 24}, {1, 2, 3, 4},
+          {{0}, {1}, {2}, {3}}, {{{10}}, {{11}, {12}}, {}, {{13}}},
           {{"ta"}, {"tb", "tb2"}, {"tc"}, {"td"}}, {{}, {}, {0, 1}, {2}}, {40, 41, 42, 43},
           {0, 1, 2, 3}, {{{0, 5}}, {{1, 6}}, {}, {{3, 7}}}, 2, 3);
   ts.setResponseTime(1, 99);
@@ -60,8 +60,8 @@ TEST(Taskset, ElevenListFormZeroesDemandsAndDerivesSuccessors) {
 
   // The generator's call: no predecessor lists, so no successors either.
   Taskset gen;
-  gen.init("gen", 2, {0, 1}, {5, 6}, {5, 6}, {0, 0}, {0, 1}, {"T-0-0", "T-1-0"},
-           {{"a"}, {"b"}}, {}, {}, {}, {}, -1, -1);
+  gen.init("gen", 2, {0, 1}, {5, 6}, {5, 6}, {0, 0}, {0, 1}, {"T-0-0", "T-1-0"}, {{"a"}, {"b"}}, {},
+           {}, {}, {}, -1, -1);
   EXPECT_TRUE(gen.getNextTasks(0).empty());
   EXPECT_TRUE(gen.getNextTasks(1).empty());
   EXPECT_TRUE(gen.getDepsVector(1).empty());
@@ -153,8 +153,7 @@ TEST(Taskset, ReadAccessesAndMemoryUtilisation) {
 
   CapturedStderr capturedErr;
   EXPECT_EQ(ts.getReadAccesses(1), 0u);
-  EXPECT_EQ(capturedErr.text(),
-            "Something is wrong with the trace's bus accesses\n");
+  EXPECT_EQ(capturedErr.text(), "Something is wrong with the trace's bus accesses\n");
 }
 
 TEST(Taskset, SetSizeGrowsWithEmptyTasks) {
@@ -203,8 +202,7 @@ TEST(Taskset, PrintToAnUnwritablePathFails) {
   CapturedStdout capturedOut;
   CapturedStderr capturedErr;
   EXPECT_EQ(ts.print(file), 1);
-  EXPECT_EQ(capturedErr.text(),
-            "Error: Could not open taskset file '" + file + "'\n");
+  EXPECT_EQ(capturedErr.text(), "Error: Could not open taskset file '" + file + "'\n");
   EXPECT_EQ(capturedOut.text(), "# FINENAME " + file + "\n");
 }
 

@@ -86,8 +86,7 @@ TEST_F(TraceTest, MissingFileLeavesTheTraceAsItWas) {
   const VerboseLevel silent(-1);
   CapturedStderr capturedErr;
   EXPECT_EQ(trace.readTrace("absent"), 1);
-  EXPECT_EQ(capturedErr.text(),
-            "Error: Could not open trace file '" + traceDir + "/absent.txt'\n");
+  EXPECT_EQ(capturedErr.text(), "Error: Could not open trace file '" + traceDir + "/absent.txt'\n");
   EXPECT_EQ(trace.getName(), traceDir + "/newline.txt");
   expectEntries(trace, {{0x10, 1, 1, 0x20}, {0x20, 2, 0, 0x30}});
 }

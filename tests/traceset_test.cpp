@@ -62,11 +62,10 @@ TEST_F(TracesetTest, ProfilesAreReadFromEitherForm) {
   for (const ProfileCase& c : cases) {
     SCOPED_TRACE(c.trace);
     Profile read;
-    EXPECT_EQ(
-        traces.readTraceParameter("P", c.trace, read.procDemand, read.memDemand, read.writeAccesses,
-                                  read.UCBData, read.ECBData, read.UCBInstr, read.ECBInstr,
-                                  documents),
-        0);
+    EXPECT_EQ(traces.readTraceParameter("P", c.trace, read.procDemand, read.memDemand,
+                                        read.writeAccesses, read.UCBData, read.ECBData,
+                                        read.UCBInstr, read.ECBInstr, documents),
+              0);
     EXPECT_EQ(read, c.expected);
   }
 }
@@ -90,13 +89,11 @@ TEST_F(TracesetTest, FaultyProfilesEndInOneLineNamingTheFile) {
     SCOPED_TRACE(c.trace);
     Profile read{1, 2, 3, {}, {}, {}, {}};
     CapturedStderr capturedErr;
-    EXPECT_EQ(
-        traces.readTraceParameter("P", c.trace, read.procDemand, read.memDemand, read.writeAccesses,
-                                  read.UCBData, read.ECBData, read.UCBInstr, read.ECBInstr,
-                                  documents),
-        1);
-    EXPECT_EQ(capturedErr.text(),
-              withPath(c.expected, profilesDir + "/P/" + c.trace + ".yaml"));
+    EXPECT_EQ(traces.readTraceParameter("P", c.trace, read.procDemand, read.memDemand,
+                                        read.writeAccesses, read.UCBData, read.ECBData,
+                                        read.UCBInstr, read.ECBInstr, documents),
+              1);
+    EXPECT_EQ(capturedErr.text(), withPath(c.expected, profilesDir + "/P/" + c.trace + ".yaml"));
     EXPECT_EQ(read, (Profile{1, 2, 3, {}, {}, {}, {}}));
   }
 }
@@ -181,8 +178,9 @@ TEST_F(TracesetTest, LaterNodeSetsGetTheDemandsOfTheirOwnProfiles) {
   ScratchDir dir;
   dir.write("one/P/t.yaml", "procDemand: 7\nmemDemand: 3\nnbTransactions: 2\n");
   dir.write("one/Q/t.dat", "procDemand 9\nmemDemand 4\n");
-  dir.write("two/P/t.dat", "procDemand 11\nmemDemand 5\nUCBInstr 0 \nECBInstr 0 \n"
-                           "UCBData 0 \nECBData 0 \nwriteAccesses 1\n\n");
+  dir.write("two/P/t.dat",
+            "procDemand 11\nmemDemand 5\nUCBInstr 0 \nECBInstr 0 \n"
+            "UCBData 0 \nECBData 0 \nwriteAccesses 1\n\n");
   struct Case {
     const char* profiles;
     const char* processor;
@@ -277,9 +275,8 @@ TEST_F(TracesetTest, TraceListEdgeCases) {
   CapturedStderr capturedErr;
   EXPECT_EQ(traces.readTraceFile(dir.path("none.txt")), 1);
   EXPECT_EQ(traces.getRandomTrace(), "");
-  EXPECT_EQ(capturedErr.text(),
-            "Error: Could not open trace file '" + dir.path("none.txt") +
-                "'\n  Could not provide random trace, trace file is empty.\n");
+  EXPECT_EQ(capturedErr.text(), "Error: Could not open trace file '" + dir.path("none.txt") +
+                                    "'\n  Could not provide random trace, trace file is empty.\n");
   EXPECT_TRUE(traces.isEmpty());
 
   EXPECT_EQ(traces.readTraceFile(dir.write("empty.txt", "")), 0);

@@ -53,8 +53,7 @@ void scale(Nodeset& nodeset, longint_t factor, Search& search) {
 }
 
 // One step of the search: the node set read afresh, scaled and analysed.
-int searchStep(Config& config, int i, Nodeset& nodeset, Search& search,
-               DocumentCache& documents) {
+int searchStep(Config& config, int i, Nodeset& nodeset, Search& search, DocumentCache& documents) {
   Processor proc;
   Traceset traceset;
   nodeset.clear();
@@ -96,7 +95,7 @@ int searchDefinition(Config& config, int i, std::string& summary, DocumentCache&
   } while (search.low < search.high);
 
   if (nodeset.exportYAML(search.lastVerdict, config.getOutFile(), config.getTasksetFileName(),
-                        documents) != 0)
+                         documents) != 0)
     return 1;
   const BusLabel label = busLabel(config.getBusName(), config.isCW());
   const std::string period = periodText(search);

@@ -26,10 +26,9 @@ bool overlaps(longint_t relK, longint_t respK, longint_t relI, longint_t end) {
 std::optional<longint_t> largestWorkload(longint_t t, const OverlapIndex::MemoryNodes& memory,
                                          longint_t responseBound) {
   const float x = static_cast<float>(t) + static_cast<float>(responseBound);
-  const longint_t periods =
-      memory.shortestPeriod == 0
-          ? 0
-          : toCount(floorf(x / static_cast<float>(memory.shortestPeriod)));
+  const longint_t periods = memory.shortestPeriod == 0
+                                ? 0
+                                : toCount(floorf(x / static_cast<float>(memory.shortestPeriod)));
   longint_t whole;
   if (__builtin_mul_overflow(periods + 1, memory.largestDemand, &whole) || periods + 1 == 0)
     return std::nullopt;
@@ -136,8 +135,10 @@ longint_t Bus::fullLength(longint_t demand, int delay) {
   longint_t lo = 1, hi = unreachable;  // reaches(hi) holds, reaches(lo - 1) does not
   while (lo < hi) {
     const longint_t mid = lo + (hi - lo) / 2;
-    if (reaches(mid)) hi = mid;
-    else lo = mid + 1;
+    if (reaches(mid))
+      hi = mid;
+    else
+      lo = mid + 1;
   }
   return lo;
 }
@@ -151,8 +152,7 @@ longint_t Bus::windowAccesses(int i, longint_t k, longint_t t, Nodeset* nodeset,
   return nodeAccesses(*nodeset, k, relI, t + relI, proc->getAccDelay(), bank);
 }
 
-longint_t Bus::windowCount(int i, int c, longint_t t, const Nodeset& nodeset, int bank,
-                           int delay) {
+longint_t Bus::windowCount(int i, int c, longint_t t, const Nodeset& nodeset, int bank, int delay) {
   const longint_t relI = nodeset.getReleaseDate(i);
   const longint_t end = t + relI;
   longint_t sum = 0;
@@ -292,9 +292,9 @@ longint_t Bus::computeY(int i, int c, longint_t t, int S, Nodeset* nodeset, int 
     const longint_t relK = ns.getReleaseDate(static_cast<int>(k));
     const longint_t respK = ns.getResponseTime(static_cast<int>(k));
     if (!overlaps(relK, respK, relI, end)) continue;
-    longint_t w = relI <= relK
-                      ? static_cast<longint_t>(static_cast<int64_t>(S)) - windowQuotient(relK - e, d)
-                      : windowQuotient(relK + respK - relI, d);
+    longint_t w =
+        relI <= relK ? static_cast<longint_t>(static_cast<int64_t>(S)) - windowQuotient(relK - e, d)
+                     : windowQuotient(relK + respK - relI, d);
     w = std::max(w, sum);
     sum += std::min(m, w);
   }

@@ -141,8 +141,7 @@ class Bus : public Interference {
   // computeL of node i against the nodes whose priority value is not above
   // the given one, summed, or, once it reaches cap, any value from cap on:
   // the terms are counts, so the sum only grows while no wrap around can follow.
-  longint_t periodicWorkloadUpTo(int i, longint_t t, Nodeset* nodeset, int priority,
-                                 longint_t cap);
+  longint_t periodicWorkloadUpTo(int i, longint_t t, Nodeset* nodeset, int priority, longint_t cap);
 
   // The banks below banks where node i has transactions, each once: the first
   // entry of a bank decides, as in the node set's lookup.
@@ -156,8 +155,8 @@ class Bus : public Interference {
 
   // Round robin over the other cores than c (real cores ascending, then Tx and
   // Rx where the processor has them): accDelay x accesses, each capped at cap.
-  longint_t roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Nodeset* nodeset,
-                       int bank, longint_t cap);
+  longint_t roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Nodeset* nodeset, int bank,
+                       longint_t cap);
 
   // Two-level arbitration with separate cases for Rx, Tx and real-core nodes.
   longint_t twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* nodeset, int bank);

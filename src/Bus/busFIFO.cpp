@@ -59,7 +59,7 @@ longint_t BusFIFO::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
 // Ranks the nodes by priority and groups them by core.
 std::unique_ptr<ReleaseSweep> BusFIFO::makeSweep(const Nodeset& nodeset, int) {
   const longint_t n = nodeset.getSize();
-  return std::make_unique<RankSweep>(
-      nodeset, accessDelay(), ranks(n, [&](int k) { return nodeset.getPriority(k); }),
-      ranks(n, [&](int k) { return nodeset.getAssignedTo(k); }));
+  return std::make_unique<RankSweep>(nodeset, accessDelay(),
+                                     ranks(n, [&](int k) { return nodeset.getPriority(k); }),
+                                     ranks(n, [&](int k) { return nodeset.getAssignedTo(k); }));
 }

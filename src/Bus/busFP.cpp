@@ -61,8 +61,8 @@ longint_t BusFP::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   const Nodeset& ns = *nodeset;
   noteSaturation(i, true);
   const int priority = ns.getPriority(i);
-  const std::optional<EveryBankSum> window = windowSumEveryBank(
-      i, t, ns, banks, [&](int k) { return ns.getPriority(k) >= priority; });
+  const std::optional<EveryBankSum> window =
+      windowSumEveryBank(i, t, ns, banks, [&](int k) { return ns.getPriority(k) >= priority; });
   if (!window) return Bus::bankSum(i, t, nodeset, banks);
   // A bank without transactions is charged 1.
   longint_t sum = window->sum + static_cast<longint_t>(banks);

@@ -50,6 +50,8 @@ longint_t BusVesk::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
 
 longint_t BusVesk::rxAccessesElsewhere(int i, longint_t t, Nodeset& nodeset, int banks,
                                        const std::vector<int>& own) {
-  const auto elsewhere = [&](int bank) { return std::find(own.begin(), own.end(), bank) == own.end(); };
+  const auto elsewhere = [&](int bank) {
+    return std::find(own.begin(), own.end(), bank) == own.end();
+  };
   return coreAccessesOn(i, rxCoreId, t, &nodeset, banks, elsewhere);
 }

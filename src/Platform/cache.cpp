@@ -99,8 +99,8 @@ Cache::Cache(MemoryType t) : Memory(t) {}
 Cache::Cache(MemoryType t, int lineSize, int numberOfSets, int associativity)
     : Memory(t), geometry(lineSize, numberOfSets, associativity) {}
 
-int Cache::MEM(Trace& trace, longint_t& memDemand, longint_t& writeAccesses,
-               std::set<int>& UCBs, std::set<int>& ECBs) {
+int Cache::MEM(Trace& trace, longint_t& memDemand, longint_t& writeAccesses, std::set<int>& UCBs,
+               std::set<int>& ECBs) {
   return CacheAnalysis(trace, memDemand, writeAccesses, UCBs, ECBs);
 }
 
@@ -112,8 +112,8 @@ void Cache::forEachAccess(const Trace& trace, int j, Access access) const {
 }
 
 bool Cache::checkGeometry() const {
-  const std::string error = cacheGeometryError(
-      geometry.getLineSize(), geometry.getNumberOfSets(), geometry.getAssociativity());
+  const std::string error = cacheGeometryError(geometry.getLineSize(), geometry.getNumberOfSets(),
+                                               geometry.getAssociativity());
   if (error.empty()) return true;
   std::cerr << "Error: cannot analyse the cache: " << error << std::endl;
   return false;
@@ -137,8 +137,8 @@ int Cache::reverseCacheAnalysis(Trace& trace, std::set<int>&, std::set<int>&) {
   records.close();
   const std::string reversed = reversedRecordPath();
   if (!reverseLines(path, reversed)) {
-    std::cerr << "WARNING: the records of '" << path << "' could not be reversed into '"
-              << reversed << "'" << std::endl;
+    std::cerr << "WARNING: the records of '" << path << "' could not be reversed into '" << reversed
+              << "'" << std::endl;
   }
   return 0;
 }

@@ -6,8 +6,7 @@
 // Lends an index, and a sweep if given, to the bus while it lives.
 class Lent {
  public:
-  Lent(Bus* borrower, const OverlapIndex& index, ReleaseSweep* sweep = nullptr)
-      : bus(borrower) {
+  Lent(Bus* borrower, const OverlapIndex& index, ReleaseSweep* sweep = nullptr) : bus(borrower) {
     bus->attach(&index, sweep);
   }
   ~Lent() { bus->attach(nullptr); }

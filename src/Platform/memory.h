@@ -17,8 +17,8 @@ class Memory {
   // useful and evicting cache sets through the references; each model writes
   // only the outputs it computes. Returns 0; a cache whose analysis could not
   // run returns 1.
-  virtual int MEM(Trace& trace, longint_t& memDemand, longint_t& writeAccesses,
-                  std::set<int>& UCBs, std::set<int>& ECBs);
+  virtual int MEM(Trace& trace, longint_t& memDemand, longint_t& writeAccesses, std::set<int>& UCBs,
+                  std::set<int>& ECBs);
   MemoryType getType() const { return type; }
 
  protected:

@@ -5,9 +5,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "Speedup/overlapIndex.h"
 #include "Platform/lent.h"
 #include "Speedup/nodeFlags.h"
+#include "Speedup/overlapIndex.h"
 #include "Speedup/staleNodes.h"
 #include "keys.h"
 

@@ -4,6 +4,4 @@
 
 PerfectMemory::PerfectMemory(MemoryType t) : Memory(t) {}
 
-int PerfectMemory::MEM(Trace&, longint_t&, longint_t&, std::set<int>&, std::set<int>&) {
-  return 0;
-}
+int PerfectMemory::MEM(Trace&, longint_t&, longint_t&, std::set<int>&, std::set<int>&) { return 0; }

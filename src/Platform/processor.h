@@ -24,9 +24,8 @@ class Processor {
 
   Processor();
 
-  int init(std::string name, int numberOfCores, Core* core, Bus* bus, Memory* instr,
-           Memory* data, DRAM* dram, int memDelay, int accDelay, int burstDelay,
-           const ClusterMap* clusters);
+  int init(std::string name, int numberOfCores, Core* core, Bus* bus, Memory* instr, Memory* data,
+           DRAM* dram, int memDelay, int accDelay, int burstDelay, const ClusterMap* clusters);
 
   void setName(std::string name);
   std::string getName() const;

@@ -72,8 +72,9 @@ ReleaseDates::ReleaseDates(Nodeset& nodeset)
     waitCore[i] = slot->second;
     waitPrefix[i] = prefix;
     if (prefix > 0) {
-      const auto level = std::upper_bound(order.levelStart.begin(), order.levelStart.end(),
-                                          prefix - 1) - order.levelStart.begin() - 1;
+      const auto level =
+          std::upper_bound(order.levelStart.begin(), order.levelStart.end(), prefix - 1) -
+          order.levelStart.begin() - 1;
       waitLevel[i] = order.firstLevel + static_cast<int>(level);
     }
   }
@@ -93,7 +94,8 @@ longint_t ReleaseDates::predecessorsFinish(longint_t i, longint_t r) const {
 // Kahn's order over the nodes and one vertex per priority level of each core
 // list, which stands for "every entry up to this level has finished".
 void ReleaseDates::buildOrder() {
-  const size_t levels = cores.empty() ? 0 : cores.back().firstLevel + cores.back().levelStart.size() - 1;
+  const size_t levels =
+      cores.empty() ? 0 : cores.back().firstLevel + cores.back().levelStart.size() - 1;
   const size_t vertices = n + levels;
   std::vector<std::vector<longint_t>> next(vertices);
   std::vector<longint_t> waiting(vertices, 0);
@@ -109,8 +111,7 @@ void ReleaseDates::buildOrder() {
     for (size_t l = 0; l + 1 < core.levelStart.size(); ++l) {
       const longint_t level = n + core.firstLevel + l;
       if (l > 0) edge(level - 1, level);
-      for (int p = core.levelStart[l]; p < core.levelStart[l + 1]; ++p)
-        edge(core.nodes[p], level);
+      for (int p = core.levelStart[l]; p < core.levelStart[l + 1]; ++p) edge(core.nodes[p], level);
     }
   }
   for (longint_t v = 0; v < vertices; ++v)

@@ -42,9 +42,9 @@ class ReleaseDates {
   Nodeset& ns;
   longint_t n;
   std::vector<CoreOrder> cores;
-  std::vector<int> waitCore;    // index into cores, -1 when the node waits for no core list
-  std::vector<int> waitPrefix;  // number of leading entries of that list the node waits for
-  std::vector<int> waitLevel;   // global index of the last level it waits for, -1 for none
+  std::vector<int> waitCore;         // index into cores, -1 when the node waits for no core list
+  std::vector<int> waitPrefix;       // number of leading entries of that list the node waits for
+  std::vector<int> waitLevel;        // global index of the last level it waits for, -1 for none
   std::vector<longint_t> topoOrder;  // nodes, then n + level; empty when cyclic
 };
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "Speedup/overlapIndex.h"
-#include "Speedup/releaseSweep.h"
 #include "Speedup/previousSettling.h"
+#include "Speedup/releaseSweep.h"
 
 class Nodeset;
 class Processor;

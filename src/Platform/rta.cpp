@@ -67,8 +67,7 @@ longint_t ResponseTimeAnalysis::equation(int i) const {
   const longint_t window = ns->getResponseTime(i);
   const longint_t busCycles =
       processor->getBus()->bankSum(i, window, ns, processor->getNumberOfBanks());
-  return ns->getProcDemand(i) + processor->getCore()->getInterference(i, window, ns, 0) +
-         busCycles;
+  return ns->getProcDemand(i) + processor->getCore()->getInterference(i, window, ns, 0) + busCycles;
 }
 
 // Processor demand, plus the memory demand at the memory delay in the old configuration.
@@ -110,8 +109,8 @@ int ResponseTimeAnalysis::settleResponseTimes(ReleaseOrderSettling& releaseOrder
 bool ResponseTimeAnalysis::busFailed() const { return processor->getBus()->hasFailed(); }
 
 void ResponseTimeAnalysis::writeImage() const {
-  const std::string path = TMPDIR + "/image_" + ns->getName() + "_iter_" +
-                           std::to_string(outerLoopIter) + ".yaml";
+  const std::string path =
+      TMPDIR + "/image_" + ns->getName() + "_iter_" + std::to_string(outerLoopIter) + ".yaml";
   std::cout << " Iteration " << outerLoopIter << " written in " << path << '\n';
   std::cout.flush();
   if (ns->exportYAML(schedulable, path, "") != 0)
@@ -134,8 +133,9 @@ void ResponseTimeAnalysis::checkDeadlines() {
     if (beyond || finish > deadline) {
       schedulable = false;
       if (VERBOSE > 1)
-        std::cout << console::red << " Task '" << name << "' exceeded its deadline: finish date = "
-                  << finish << ", deadline = " << deadline << console::reset << '\n';
+        std::cout << console::red << " Task '" << name
+                  << "' exceeded its deadline: finish date = " << finish
+                  << ", deadline = " << deadline << console::reset << '\n';
     }
     if (VERBOSE > 2)
       std::cout << " Task '" << name << "': R_" << k << " = " << r << ". Release_" << k << " = "
@@ -168,7 +168,8 @@ int ResponseTimeAnalysis::analyse() {
 
     int passes = 0;
     if (settleResponseTimes(releaseOrder, passes) != 0) return 1;
-    if (VERBOSE > 1) std::cout << "WCRT Computation Fixed-Point: " << passes + 1 << " iterations.\n";
+    if (VERBOSE > 1)
+      std::cout << "WCRT Computation Fixed-Point: " << passes + 1 << " iterations.\n";
     if (releases.settle(rel0, changed) != 0) return 1;
     ++outerLoopIter;
     if (VERBOSE > 3) writeImage();

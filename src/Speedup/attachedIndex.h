@@ -51,7 +51,7 @@ class AttachedIndex {
   // together, else nullptr.
   const OverlapIndex* coveringEveryBank(const Nodeset& nodeset, int banks) const {
     return overlapIndex != nullptr && overlapIndex->coversEveryBank(nodeset, banks) ? overlapIndex
-                                                                                     : nullptr;
+                                                                                    : nullptr;
   }
 
   // The slot of the core's list in the index, -1 without an index.

@@ -95,15 +95,15 @@ void OverlapIndex::Tables::forEachEntry(bool inLists, Add add) const {
   for (longint_t k : byRelease)
     for (size_t d = demandsFrom[k]; d < demandsFrom[k + 1]; ++d) {
       const auto [bank, demand] = demands[d];
-      if (!inLists) add(Entry{releaseOf[k], demand, k, -1, bank});
+      if (!inLists)
+        add(Entry{releaseOf[k], demand, k, -1, bank});
       else
         for (size_t s = slotsFrom[k]; s < slotsFrom[k + 1]; ++s)
           add(Entry{releaseOf[k], demand, k, slotOfNode[s], bank});
     }
 }
 
-OverlapIndex::OverlapIndex(const Nodeset& nodeset, int bankCount)
-    : ns(nodeset), banks(bankCount) {}
+OverlapIndex::OverlapIndex(const Nodeset& nodeset, int bankCount) : ns(nodeset), banks(bankCount) {}
 
 OverlapIndex::~OverlapIndex() = default;
 
@@ -149,18 +149,20 @@ OverlapIndex::Tables& OverlapIndex::filled(bool Tables::*done, Fill fill) const 
 }
 
 const std::vector<std::vector<OverlapIndex::Sorted>>& OverlapIndex::slotLists() const {
-  return filled(&Tables::slotListsBuilt, [this](Tables& t) {
-    t.slotLists.assign(t.slots, std::vector<Sorted>(banks));
-    t.slotDemand.assign(t.slots, std::vector<longint_t>(banks, 0));
-    t.forEachEntry(true, [&t](const Entry& e) {
-      t.slotLists[e.slot][e.bank].add(e);
-      t.slotDemand[e.slot][e.bank] += e.demand;
-    });
-  }).slotLists;
+  return filled(&Tables::slotListsBuilt,
+                [this](Tables& t) {
+                  t.slotLists.assign(t.slots, std::vector<Sorted>(banks));
+                  t.slotDemand.assign(t.slots, std::vector<longint_t>(banks, 0));
+                  t.forEachEntry(true, [&t](const Entry& e) {
+                    t.slotLists[e.slot][e.bank].add(e);
+                    t.slotDemand[e.slot][e.bank] += e.demand;
+                  });
+                })
+      .slotLists;
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::near(const Sorted& list, longint_t relI,
-                                                       longint_t end) const {
+                                                        longint_t end) const {
   // An entry before from ends by relI, as relK + R(k) <= relK + bound <= relI
   // cannot wrap around; one from end on starts too late.
   const longint_t from = relI >= bound ? relI - bound + 1 : 0;
@@ -170,15 +172,13 @@ std::span<const OverlapIndex::Entry> OverlapIndex::near(const Sorted& list, long
   return {list.entries.data() + (lo - rel.begin()), static_cast<size_t>(hi - lo)};
 }
 
-std::span<const OverlapIndex::Entry> OverlapIndex::coreListNear(int slot, int bank,
-                                                               longint_t relI,
-                                                               longint_t end) const {
+std::span<const OverlapIndex::Entry> OverlapIndex::coreListNear(int slot, int bank, longint_t relI,
+                                                                longint_t end) const {
   return near(slotLists()[slot][bank], relI, end);
 }
 
-std::span<const OverlapIndex::Entry> OverlapIndex::coreListNearEveryBank(int slot,
-                                                                        longint_t relI,
-                                                                        longint_t end) const {
+std::span<const OverlapIndex::Entry> OverlapIndex::coreListNearEveryBank(int slot, longint_t relI,
+                                                                         longint_t end) const {
   const Tables& t = filled(&Tables::everyBankBuilt, [](Tables& into) {
     into.slotEveryBank.assign(into.slots, Sorted{});
     into.forEachEntry(true, [&into](const Entry& e) { into.slotEveryBank[e.slot].add(e); });
@@ -187,23 +187,29 @@ std::span<const OverlapIndex::Entry> OverlapIndex::coreListNearEveryBank(int slo
 }
 
 const OverlapIndex::Sorted& OverlapIndex::bankList(int bank) const {
-  return filled(&Tables::listsBuilt, [this](Tables& t) {
-    t.lists.assign(banks, Sorted{});
-    t.forEachEntry(true, [&t](const Entry& e) { t.lists[e.bank].add(e); });
-  }).lists[bank];
+  return filled(&Tables::listsBuilt,
+                [this](Tables& t) {
+                  t.lists.assign(banks, Sorted{});
+                  t.forEachEntry(true, [&t](const Entry& e) { t.lists[e.bank].add(e); });
+                })
+      .lists[bank];
 }
 
 const OverlapIndex::Sorted& OverlapIndex::bankNodes(int bank) const {
-  return filled(&Tables::nodesBuilt, [this](Tables& t) {
-    t.nodes.assign(banks, Sorted{});
-    t.forEachEntry(false, [&t](const Entry& e) { t.nodes[e.bank].add(e); });
-  }).nodes[bank];
+  return filled(&Tables::nodesBuilt,
+                [this](Tables& t) {
+                  t.nodes.assign(banks, Sorted{});
+                  t.forEachEntry(false, [&t](const Entry& e) { t.nodes[e.bank].add(e); });
+                })
+      .nodes[bank];
 }
 
 const OverlapIndex::Sorted& OverlapIndex::everyBankNodes() const {
-  return filled(&Tables::nodesEveryBankBuilt, [](Tables& t) {
-    t.forEachEntry(false, [&t](const Entry& e) { t.nodesEveryBank.add(e); });
-  }).nodesEveryBank;
+  return filled(&Tables::nodesEveryBankBuilt,
+                [](Tables& t) {
+                  t.forEachEntry(false, [&t](const Entry& e) { t.nodesEveryBank.add(e); });
+                })
+      .nodesEveryBank;
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::nodesEveryBank() const {
@@ -211,12 +217,12 @@ std::span<const OverlapIndex::Entry> OverlapIndex::nodesEveryBank() const {
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::nodesNearEveryBank(longint_t relI,
-                                                                     longint_t end) const {
+                                                                      longint_t end) const {
   return near(everyBankNodes(), relI, end);
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::allCoreListsNear(int bank, longint_t relI,
-                                                                   longint_t end) const {
+                                                                    longint_t end) const {
   return near(bankList(bank), relI, end);
 }
 
@@ -225,7 +231,7 @@ std::span<const OverlapIndex::Entry> OverlapIndex::allCoreLists(int bank) const 
 }
 
 std::span<const OverlapIndex::Entry> OverlapIndex::nodesNear(int bank, longint_t relI,
-                                                            longint_t end) const {
+                                                             longint_t end) const {
   return near(bankNodes(bank), relI, end);
 }
 
@@ -242,23 +248,28 @@ longint_t OverlapIndex::listDemand(int core, int bank) const {
 }
 
 const OverlapIndex::MemoryNodes& OverlapIndex::memoryNodes() const {
-  return filled(&Tables::memoryBuilt, [this](Tables& t) {
-    MemoryNodes& memory = t.memory;
-    for (longint_t k = 0; k < ns.getSize(); ++k) {
-      const int node = static_cast<int>(k);
-      const longint_t demand = ns.getMemDemand(node), period = ns.getPeriod(node);
-      if (demand == 0) continue;
-      memory.nodes.push_back(k);
-      memory.largestDemand = std::max(memory.largestDemand, demand);
-      if (period != 0 && (memory.shortestPeriod == 0 || period < memory.shortestPeriod))
-        memory.shortestPeriod = period;
-    }
-    std::stable_sort(memory.nodes.begin(), memory.nodes.end(), [this](longint_t a, longint_t b) {
-      return ns.getPriority(static_cast<int>(a)) < ns.getPriority(static_cast<int>(b));
-    });
-    for (longint_t k : memory.nodes)
-      memory.priorities.push_back(ns.getPriority(static_cast<int>(k)));
-  }).memory;
+  return filled(
+             &Tables::memoryBuilt,
+             [this](Tables& t) {
+               MemoryNodes& memory = t.memory;
+               for (longint_t k = 0; k < ns.getSize(); ++k) {
+                 const int node = static_cast<int>(k);
+                 const longint_t demand = ns.getMemDemand(node), period = ns.getPeriod(node);
+                 if (demand == 0) continue;
+                 memory.nodes.push_back(k);
+                 memory.largestDemand = std::max(memory.largestDemand, demand);
+                 if (period != 0 && (memory.shortestPeriod == 0 || period < memory.shortestPeriod))
+                   memory.shortestPeriod = period;
+               }
+               std::stable_sort(memory.nodes.begin(), memory.nodes.end(),
+                                [this](longint_t a, longint_t b) {
+                                  return ns.getPriority(static_cast<int>(a)) <
+                                         ns.getPriority(static_cast<int>(b));
+                                });
+               for (longint_t k : memory.nodes)
+                 memory.priorities.push_back(ns.getPriority(static_cast<int>(k)));
+             })
+      .memory;
 }
 
 longint_t OverlapIndex::responseBound() const {

@@ -43,11 +43,11 @@ class PreviousSettling {
   // For the settling under way:
   bool usable = false;
   longint_t date = 0;
-  std::vector<longint_t> movedStarts;     // old and new release dates of the moved nodes
-  std::vector<Interval> movedIntervals;   // their old intervals, by start
-  size_t taken = 0;                       // of those, the ones that start before date
-  longint_t reach = 0;                    // latest finish of a changed interval before date
-  longint_t pendingReach = 0;             // of the changed nodes settled at date
+  std::vector<longint_t> movedStarts;    // old and new release dates of the moved nodes
+  std::vector<Interval> movedIntervals;  // their old intervals, by start
+  size_t taken = 0;                      // of those, the ones that start before date
+  longint_t reach = 0;                   // latest finish of a changed interval before date
+  longint_t pendingReach = 0;            // of the changed nodes settled at date
 };
 
 #endif

@@ -26,7 +26,7 @@ class RangeRankSums {
   // and the weights summed in the order the level's split leaves them.
   std::vector<std::uint32_t> zeros;
   std::vector<longint_t> sums;
-  std::vector<longint_t> total;  // prefix sums in the original order
+  std::vector<longint_t> total;   // prefix sums in the original order
   std::vector<int> order, split;  // scratch for the splits
   std::vector<longint_t> orderWeights, splitWeights;
 };

@@ -61,9 +61,8 @@ void RankSweep::numberKeys() {
   keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
   keyCount = keys.size();
   const auto below = [&](int group, int rank) {
-    return static_cast<size_t>(std::lower_bound(keys.begin(), keys.end(),
-                                                std::make_pair(group, rank)) -
-                               keys.begin());
+    return static_cast<size_t>(
+        std::lower_bound(keys.begin(), keys.end(), std::make_pair(group, rank)) - keys.begin());
   };
   for (size_t k = 0; k < rankOfNode.size(); ++k) {
     keyOfNode.push_back(static_cast<int>(below(groupOfNode[k], rankOfNode[k])));
@@ -85,8 +84,8 @@ void RankSweep::tally(RankList& l, size_t at, longint_t count) const {
   if (grouped()) l.beforeByKey.add(static_cast<size_t>(l.keyAt[at]), count);
 }
 
-std::optional<longint_t> RankSweep::sumBelow(const Nodeset& nodeset, longint_t relI,
-                                             longint_t end, int d, int i) {
+std::optional<longint_t> RankSweep::sumBelow(const Nodeset& nodeset, longint_t relI, longint_t end,
+                                             int d, int i) {
   if (!answers(nodeset, relI, d)) return std::nullopt;
   RankList& l = list();
   catchUp(l, [this, &l](size_t at, longint_t count) { tally(l, at, count); });
@@ -103,8 +102,8 @@ std::optional<longint_t> RankSweep::sumBelow(const Nodeset& nodeset, longint_t r
   };
   const Window w = window(l, end);
   const size_t run = w.mid - w.lo;
-  const bool walk = run < shortRun || (!l.demandSumsBuilt &&
-                                       l.walked + run <= walksPerEntry * l.entries.size());
+  const bool walk =
+      run < shortRun || (!l.demandSumsBuilt && l.walked + run <= walksPerEntry * l.entries.size());
   if (walk) {
     if (run >= shortRun) l.walked += run;
     for (size_t at = w.lo; at < w.mid; ++at)

@@ -22,8 +22,7 @@ void ReleaseSweep::begin(const OverlapIndex& overlapIndex) {
   forgetLists();
 }
 
-const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset&, int, longint_t, longint_t,
-                                                  int) {
+const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset&, int, longint_t, longint_t, int) {
   return nullptr;
 }
 
@@ -91,8 +90,8 @@ size_t partitionNear(const std::vector<longint_t>& dates, size_t lo, size_t hi, 
     }
   }
   const auto first = dates.begin() + static_cast<long>(from);
-  return static_cast<size_t>(std::partition_point(first, dates.begin() + static_cast<long>(to), before) -
-                             dates.begin());
+  return static_cast<size_t>(
+      std::partition_point(first, dates.begin() + static_cast<long>(to), before) - dates.begin());
 }
 
 }  // namespace

@@ -46,8 +46,8 @@ class ReleaseSweep {
   // The sum over every bank of the counts of the nodes ranked below node i's
   // bound and outside its group, for node i's window from relI to end, under
   // the same conditions for a sweep by rank.
-  virtual std::optional<longint_t> sumBelow(const Nodeset& nodeset, longint_t relI,
-                                            longint_t end, int delay, int i);
+  virtual std::optional<longint_t> sumBelow(const Nodeset& nodeset, longint_t relI, longint_t end,
+                                            int delay, int i);
 
  protected:
   ReleaseSweep(const Nodeset& nodeset, int accessDelay) : ns(nodeset), delay(accessDelay) {}
@@ -66,8 +66,8 @@ class ReleaseSweep {
 
     std::span<const OverlapIndex::Entry> entries;
     std::vector<longint_t> releases;
-    std::vector<longint_t> full;  // per entry, see Bus::fullLength
-    longint_t longest = 0;        // largest full length
+    std::vector<longint_t> full;         // per entry, see Bus::fullLength
+    longint_t longest = 0;               // largest full length
     size_t stopHint = 0, wholeHint = 0;  // where the last window ended
 
     // The sweep: entries released before date are taken in.
@@ -147,8 +147,7 @@ void ReleaseSweep::catchUp(List& l, Tally tally) const {
 
 template <typename Add>
 void ReleaseSweep::addPartial(const List& l, const Window& w, longint_t end, Add add) const {
-  for (size_t at = w.mid; at < w.hi; ++at)
-    add(at, entryAccesses(l, at, end - l.releases[at]));
+  for (size_t at = w.mid; at < w.hi; ++at) add(at, entryAccesses(l, at, end - l.releases[at]));
   for (size_t at : l.idle)
     if (ns.getResponseTime(static_cast<int>(l.entries[at].node)) == 0)
       add(at, 0 - accesses(end - date, l.entries[at].demand));

@@ -54,10 +54,9 @@ int Taskset::init(std::string name, int n, std::vector<int> priority,
                   std::vector<longint_t> memDemand, std::vector<longint_t> writeAccesses,
                   std::vector<std::set<int>> ECBs,
                   std::vector<std::vector<std::set<int>>> UCBVector,
-                  std::vector<std::vector<std::string>> traces,
-                  std::vector<std::vector<int>> deps, std::vector<int> globalID,
-                  std::vector<int> localMemoryBank, std::vector<BankList> memDemandPerBank,
-                  int rxID, int txID) {
+                  std::vector<std::vector<std::string>> traces, std::vector<std::vector<int>> deps,
+                  std::vector<int> globalID, std::vector<int> localMemoryBank,
+                  std::vector<BankList> memDemandPerBank, int rxID, int txID) {
   std::vector<Task> tasks(std::max(n, 0));
   for (int i = 0; i < n; ++i) {
     Task& t = tasks[i];
