@@ -3,5 +3,5 @@
 # UndefinedBehaviorSanitizer into build-san/ and runs it there; any report fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh build-san -DTOLLBRIG_SANITIZE=ON
+bash scripts/build.sh build-san -DTOLLBRIG_SANITIZE=ON -DTOLLBRIG_WERROR=ON
 ctest --test-dir build-san --output-on-failure -j "$(nproc)"
