@@ -11,7 +11,7 @@ data=tests/data
 
 bash scripts/setup.sh clang libclang-rt-14-dev
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DTOLLBRIG_FUZZ=ON >/dev/null
+  -DTOLLBRIG_FUZZ=ON -DTOLLBRIG_WERROR=ON >/dev/null
 cmake --build "$dir" --target fuzzers -j "$(nproc)"
 
 # The seeds of each target: the fixtures of its reader and its kept findings.
