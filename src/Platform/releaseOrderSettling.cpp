@@ -47,15 +47,22 @@ bool sumsStaySmall(const Nodeset& ns, const Processor& p) {
 
 ReleaseOrderSettling::ReleaseOrderSettling(const ResponseTimeAnalysis& rta, Nodeset& nodeset,
                                            Processor& proc)
-    : analysis(rta), ns(nodeset), processor(proc), previous(nodeset) {}
+    : analysis(rta),
+      ns(nodeset),
+      processor(proc),
+      previous(nodeset),
+      modelsAllow(modelsRiseByOverlap()) {}
 
-bool ReleaseOrderSettling::applies() const {
+// The verbosity, the configuration, the models and the demands stay as they
+// are for the whole analysis; only the release dates change.
+bool ReleaseOrderSettling::modelsRiseByOverlap() const {
   const Interference& bus = *processor.getBus();
   if (VERBOSE > 1 || processor.isOldConfig()) return false;
   if (processor.getCore()->reads() != Interference::Reads::Nothing) return false;
-  if (bus.reads() != Interference::Reads::Overlapping || !bus.risesByOverlap(ns)) return false;
-  return sumsStaySmall(ns, processor);
+  return bus.reads() == Interference::Reads::Overlapping && bus.risesByOverlap(ns);
 }
+
+bool ReleaseOrderSettling::applies() const { return modelsAllow && sumsStaySmall(ns, processor); }
 
 bool ReleaseOrderSettling::settle() {
   OverlapIndex index(ns, processor.getNumberOfBanks());

@@ -35,12 +35,14 @@ class ReleaseOrderSettling {
  private:
   bool settleReleasedTogether(const std::vector<int>& nodes, OverlapIndex& index);
   bool keeps(int i, OverlapIndex& index);
+  bool modelsRiseByOverlap() const;
 
   const ResponseTimeAnalysis& analysis;
   Nodeset& ns;
   Processor& processor;
   PreviousSettling previous;
   std::unique_ptr<ReleaseSweep> sweep;  // made by the first settle
+  const bool modelsAllow;               // all that applies asks but the release dates
 };
 
 #endif
