@@ -1,10 +1,11 @@
 #include "Platform/rta.h"
 
 #include <cstdint>
+#include <ios>
 #include <iostream>
 #include <limits>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "Bus/bus.h"
 #include "Platform/core.h"
@@ -13,6 +14,7 @@
 #include "Platform/processor.h"
 #include "Platform/releaseDates.h"
 #include "Platform/releaseOrderSettling.h"
+#include "Platform/stateLog.h"
 #include "console.h"
 #include "globals.h"
 #include "keys.h"
@@ -22,10 +24,67 @@ namespace {
 
 const char* const nonConvergence = "Error: the analysis does not converge.";
 
-std::uint64_t hashOf(const std::vector<longint_t>& values, std::uint64_t h) {
-  for (longint_t v : values) h = hashMix(h + v);
-  return h;
+// The node set's release dates in node order.
+std::vector<longint_t> releaseDatesOf(const Nodeset& ns) {
+  std::vector<longint_t> dates(ns.getSize());
+  for (longint_t i = 0; i < dates.size(); ++i) dates[i] = ns.getReleaseDate(static_cast<int>(i));
+  return dates;
 }
+
+void setReleaseDates(Nodeset& ns, const std::vector<longint_t>& dates) {
+  for (longint_t i = 0; i < dates.size(); ++i) ns.setReleaseDate(static_cast<int>(i), dates[i]);
+}
+
+// The release dates and response times of a node set, which the outer
+// iterations change, to compare and to put back.
+class NodesetState {
+ public:
+  explicit NodesetState(const Nodeset& ns) : releases(releaseDatesOf(ns)), responses(ns.getSize()) {
+    for (longint_t i = 0; i < responses.size(); ++i)
+      responses[i] = ns.getResponseTime(static_cast<int>(i));
+  }
+
+  bool sameReleaseDates(const Nodeset& ns) const {
+    for (longint_t i = 0; i < releases.size(); ++i)
+      if (ns.getReleaseDate(static_cast<int>(i)) != releases[i]) return false;
+    return true;
+  }
+
+  void restore(Nodeset& ns) const {
+    setReleaseDates(ns, releases);
+    for (longint_t i = 0; i < responses.size(); ++i)
+      ns.setResponseTime(static_cast<int>(i), responses[i]);
+  }
+
+ private:
+  std::vector<longint_t> releases;
+  std::vector<longint_t> responses;
+};
+
+// Drops what is written to the standard streams while it lives: a stream
+// without a buffer writes nothing.
+class Muted {
+ public:
+  Muted()
+      : outState(std::cout.rdstate()),
+        errState(std::cerr.rdstate()),
+        out(std::cout.rdbuf(nullptr)),
+        err(std::cerr.rdbuf(nullptr)) {}
+  ~Muted() {
+    std::cout.rdbuf(out);
+    std::cout.clear(outState);
+    std::cerr.rdbuf(err);
+    std::cerr.clear(errState);
+  }
+  Muted(const Muted&) = delete;
+  Muted& operator=(const Muted&) = delete;
+
+ private:
+  std::ios_base::iostate outState;
+  std::ios_base::iostate errState;
+  std::streambuf* out;
+  std::streambuf* err;
+};
 
 void failWith(const std::string& message) {
   std::cout.flush();
@@ -143,34 +202,63 @@ void ResponseTimeAnalysis::checkDeadlines() {
   }
 }
 
+std::uint64_t ResponseTimeAnalysis::releaseDatesHash() const {
+  std::uint64_t h = 0;
+  for (longint_t i = 0; i < ns->getSize(); ++i)
+    h = hashMix(h + ns->getReleaseDate(static_cast<int>(i)));
+  return h;
+}
+
+int ResponseTimeAnalysis::outerIteration(ReleaseOrderSettling& releaseOrder, ReleaseDates& releases,
+                                         const std::vector<longint_t>& rel0, bool& changed) {
+  int passes = 0;
+  if (settleResponseTimes(releaseOrder, passes) != 0) return 1;
+  if (VERBOSE > 1) std::cout << "WCRT Computation Fixed-Point: " << passes + 1 << " iterations.\n";
+  return releases.settle(rel0, changed);
+}
+
+// Whether this outer iteration starts from the release dates an earlier one
+// started from; the loop would then go round for ever. A matching hash is
+// confirmed by replaying the iterations from rel0 up to the earlier one. An
+// iteration depends on the release dates alone, and on what the release-order
+// settling kept from the one before, so the replay takes a settling of its
+// own, as the first run did; it prints nothing, and the node set is put back.
+bool ResponseTimeAnalysis::revisits(StateLog& seen, ReleaseDates& releases,
+                                    const std::vector<longint_t>& rel0) {
+  const std::vector<int> earlier = seen.note(releaseDatesHash(), outerLoopIter);
+  if (earlier.empty()) return false;
+  const NodesetState now(*ns);
+  bool repeated = false;
+  {
+    const Muted muted;
+    ReleaseOrderSettling releaseOrder(*this, *ns, *processor);
+    setReleaseDates(*ns, rel0);
+    int replayed = 0;
+    bool changed = true;
+    for (auto candidate = earlier.begin(); candidate != earlier.end() && !repeated; ++candidate) {
+      // These iterations ran before from the same release dates, so they succeed again.
+      for (; replayed < *candidate; ++replayed)
+        outerIteration(releaseOrder, releases, rel0, changed);
+      repeated = now.sameReleaseDates(*ns);
+    }
+  }
+  now.restore(*ns);
+  return repeated;
+}
+
 int ResponseTimeAnalysis::analyse() {
-  const longint_t n = ns->getSize();
-  std::vector<longint_t> rel0(n);
-  for (longint_t i = 0; i < n; ++i) rel0[i] = ns->getReleaseDate(static_cast<int>(i));
+  const std::vector<longint_t> rel0 = releaseDatesOf(*ns);
   outerLoopIter = 0;
   ReleaseDates releases(*ns);
   ReleaseOrderSettling releaseOrder(*this, *ns, *processor);
-  std::vector<std::vector<longint_t>> starts;
-  std::unordered_multimap<std::uint64_t, size_t> startIndex;
+  StateLog seen;
   bool changed = true;
   while (changed) {
-    std::vector<longint_t> dates(n);
-    for (longint_t i = 0; i < n; ++i) dates[i] = ns->getReleaseDate(static_cast<int>(i));
-    const std::uint64_t h = hashOf(dates, 0);
-    const auto [first, last] = startIndex.equal_range(h);
-    for (auto it = first; it != last; ++it)
-      if (starts[it->second] == dates) {
-        failWith(nonConvergence);
-        return 1;
-      }
-    startIndex.emplace(h, starts.size());
-    starts.push_back(std::move(dates));
-
-    int passes = 0;
-    if (settleResponseTimes(releaseOrder, passes) != 0) return 1;
-    if (VERBOSE > 1)
-      std::cout << "WCRT Computation Fixed-Point: " << passes + 1 << " iterations.\n";
-    if (releases.settle(rel0, changed) != 0) return 1;
+    if (revisits(seen, releases, rel0)) {
+      failWith(nonConvergence);
+      return 1;
+    }
+    if (outerIteration(releaseOrder, releases, rel0, changed) != 0) return 1;
     ++outerLoopIter;
     if (VERBOSE > 3) writeImage();
   }

@@ -1,11 +1,14 @@
 #ifndef TOLLBRIG_PLATFORM_RTA_H
 #define TOLLBRIG_PLATFORM_RTA_H
 
+#include <cstdint>
 #include <vector>
 
 #include "Platform/analysis.h"
 
+class ReleaseDates;
 class ReleaseOrderSettling;
+class StateLog;
 
 // Response times and release dates by two nested fixed points.
 class ResponseTimeAnalysis : public Analysis {
@@ -22,10 +25,20 @@ class ResponseTimeAnalysis : public Analysis {
   // response times; the settlings solve it.
   longint_t equation(int i) const;
 
+ protected:
+  // The hash of the node set's release dates, by which the outer loop logs
+  // the start of each iteration.
+  virtual std::uint64_t releaseDatesHash() const;
+
  private:
   // Sets every response time to its start value, and returns them.
   std::vector<longint_t> startResponseTimes();
   int settleResponseTimes(ReleaseOrderSettling& releaseOrder, int& passes);
+  // One outer iteration: the response times under the release dates, with
+  // their pass count at -vv, then the release dates from rel0 under those.
+  int outerIteration(ReleaseOrderSettling& releaseOrder, ReleaseDates& releases,
+                     const std::vector<longint_t>& rel0, bool& changed);
+  bool revisits(StateLog& seen, ReleaseDates& releases, const std::vector<longint_t>& rel0);
   bool busFailed() const;
   void writeImage() const;
   void checkDeadlines();
