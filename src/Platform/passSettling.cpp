@@ -112,20 +112,19 @@ PassSettling::Outcome PassSettling::settle(int& passes) {
 // kept as hashes, and a matching hash is confirmed by replaying the passes up to
 // the earlier one.
 bool PassSettling::revisits(StateLog& seen, const std::vector<longint_t>& start, int pass) {
-  const std::uint64_t h = hash;
-  const auto [first, last] = seen.equal_range(h);
+  const std::vector<int> earlier = seen.note(hash, pass);
   bool repeated = false;
-  if (first != last) {
+  if (!earlier.empty()) {
     const longint_t n = start.size();
     std::vector<longint_t> current(n);
     for (longint_t i = 0; i < n; ++i) current[i] = responseTime(i);
-    for (auto it = first; it != last && !repeated; ++it) {
+    for (auto it = earlier.begin(); it != earlier.end() && !repeated; ++it) {
       std::vector<longint_t> replayed = start;
       for (longint_t i = 0; i < n; ++i) store(i, start[i]);
       stale.markAll();
-      for (int p = 1; p <= it->second; ++p) {
+      for (int p = 1; p <= *it; ++p) {
         runPass();
-        if (p == it->second) break;
+        if (p == *it) break;
         const longint_t i = firstDifference(replayed);
         replayed[i] = responseTime(i);
       }
@@ -135,6 +134,5 @@ bool PassSettling::revisits(StateLog& seen, const std::vector<longint_t>& start,
       stale.markAll();
     }
   }
-  seen.emplace(h, pass);
   return repeated;
 }

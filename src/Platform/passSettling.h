@@ -2,10 +2,10 @@
 #define TOLLBRIG_PLATFORM_PASSSETTLING_H
 
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 #include "Platform/lent.h"
+#include "Platform/stateLog.h"
 #include "Speedup/nodeFlags.h"
 #include "Speedup/overlapIndex.h"
 #include "Speedup/staleNodes.h"
@@ -34,9 +34,6 @@ class PassSettling {
   Outcome settle(int& passes);
 
  private:
-  // Hashes of the fixed-point states seen, with the pass after which each was seen.
-  typedef std::unordered_multimap<std::uint64_t, int> StateLog;
-
   // One pass of the response-time equation over the stale nodes, in place;
   // true when some response time changed. The other nodes would keep their
   // values.
