@@ -22,11 +22,12 @@ std::uint64_t entryHash(longint_t i, longint_t v, std::uint64_t salt) {
 }  // namespace
 
 PassSettling::PassSettling(const ResponseTimeAnalysis& rta, Nodeset& nodeset, Processor& proc,
-                           std::vector<longint_t> start)
+                           std::vector<longint_t> start, std::vector<longint_t> reached)
     : analysis(rta),
       ns(nodeset),
       processor(proc),
       prevR(std::move(start)),
+      limit(std::move(reached)),
       differs(prevR.size()),
       index(nodeset, proc.getNumberOfBanks()),
       stale(nodeset, *proc.getCore(), *proc.getBus()),
@@ -45,6 +46,7 @@ bool PassSettling::runPass() {
   stale.beginPass();
   for (longint_t k = stale.next(0); k < n; k = stale.next(k + 1)) {
     stale.computed(k);
+    if (!limit.empty() && responseTime(k) == limit[k]) continue;
     const longint_t r = analysis.equation(static_cast<int>(k));
     if (r == responseTime(k)) continue;
     store(k, r);

@@ -27,8 +27,11 @@ class PassSettling {
   enum class Outcome { settled, busFailed, goesRound };
 
   // Starts from the response times the node set holds, which are start.
+  // limit, when not empty, holds the response times the passes rise to, each
+  // from below: a node that reached its limit keeps it, and is not computed
+  // again.
   PassSettling(const ResponseTimeAnalysis& analysis, Nodeset& nodeset, Processor& proc,
-               std::vector<longint_t> start);
+               std::vector<longint_t> start, std::vector<longint_t> limit);
 
   // Settles the response times; passes counts the refreshes of prevR.
   Outcome settle(int& passes);
@@ -52,6 +55,7 @@ class PassSettling {
   Nodeset& ns;
   Processor& processor;
   std::vector<longint_t> prevR;
+  const std::vector<longint_t> limit;
   NodeFlags differs;
   std::uint64_t hash = 0;
   OverlapIndex index;

@@ -26,6 +26,7 @@ class ResponseTimeAnalysis : public Analysis {
   // Sets every response time to its start value, and returns them.
   std::vector<longint_t> startResponseTimes();
   int settleResponseTimes(ReleaseOrderSettling& releaseOrder, int& passes);
+  std::vector<longint_t> responseTimes() const;
   bool busFailed() const;
   void writeImage() const;
   void checkDeadlines();
