@@ -19,6 +19,16 @@ std::uint64_t entryHash(longint_t i, longint_t v, std::uint64_t salt) {
   return hashMix(hashMix(i ^ salt) + v);
 }
 
+// Counts for the bus's windows in pass order, when limits are known.
+std::unique_ptr<PassCounts> passCounts(const Nodeset& ns, Processor& proc,
+                                       const OverlapIndex& index,
+                                       const std::vector<longint_t>& limit) {
+  if (limit.empty()) return nullptr;
+  auto counts = std::make_unique<PassCounts>(ns, proc.getNumberOfBanks(), proc.getAccDelay());
+  counts->begin(index);
+  return counts;
+}
+
 }  // namespace
 
 PassSettling::PassSettling(const ResponseTimeAnalysis& rta, Nodeset& nodeset, Processor& proc,
@@ -30,8 +40,9 @@ PassSettling::PassSettling(const ResponseTimeAnalysis& rta, Nodeset& nodeset, Pr
       limit(std::move(reached)),
       differs(prevR.size()),
       index(nodeset, proc.getNumberOfBanks()),
+      counts(passCounts(nodeset, proc, index, limit)),
       stale(nodeset, *proc.getCore(), *proc.getBus()),
-      lent(proc.getBus(), index) {
+      lent(proc.getBus(), index, counts.get()) {
   for (longint_t i = 0; i < prevR.size(); ++i)
     hash += entryHash(i, prevR[i], responseSalt) + entryHash(i, prevR[i], prevSalt);
 }
@@ -60,6 +71,7 @@ void PassSettling::store(longint_t i, longint_t r) {
   ns.setResponseTime(static_cast<int>(i), r);
   if (r == before) return;
   index.noteResponseTime(r);
+  if (counts) counts->changed(i);
   stale.changed(i, before, r);
   differs.assign(i, prevR[i] != r);
   hash += entryHash(i, r, responseSalt) - entryHash(i, before, responseSalt);

@@ -2,12 +2,14 @@
 #define TOLLBRIG_PLATFORM_PASSSETTLING_H
 
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
 #include "Platform/lent.h"
 #include "Speedup/nodeFlags.h"
 #include "Speedup/overlapIndex.h"
+#include "Speedup/passCounts.h"
 #include "Speedup/staleNodes.h"
 #include "keys.h"
 
@@ -20,8 +22,8 @@ class ResponseTimeAnalysis;
 // current ones alone, and refreshes the first entry of prevR that differs from
 // them. differs holds the entries of prevR that differ from the response
 // times, and hash sums a hash of every entry of both, so neither needs a walk
-// over all nodes per pass. The bus uses the index, and a pass computes only
-// the stale nodes.
+// over all nodes per pass. The bus uses the index, and the counts the limits
+// allow, and a pass computes only the stale nodes.
 class PassSettling {
  public:
   enum class Outcome { settled, busFailed, goesRound };
@@ -59,6 +61,7 @@ class PassSettling {
   NodeFlags differs;
   std::uint64_t hash = 0;
   OverlapIndex index;
+  std::unique_ptr<PassCounts> counts;  // with the limits
   StaleNodes stale;
   Lent lent;
 };
