@@ -48,15 +48,15 @@ void PassCounts::changed(longint_t k) {
   }
 }
 
-// The entries released before relI that reach past it; none released by
-// relI - bound does.
-void PassCounts::addEarlier(const SlotList& l, const Reach& r, longint_t relI) {
+// The entries released before relI, which start at start, that reach past
+// it; none released by relI - bound does.
+void PassCounts::addEarlier(const SlotList& l, const Reach& r, longint_t relI, size_t start) {
   const longint_t bound = index->responseBound();
   const longint_t from = relI >= bound ? relI - bound + 1 : 0;
-  const auto first = std::lower_bound(l.releases.begin(), l.releases.end(), from);
-  const auto last = std::lower_bound(first, l.releases.end(), relI);
-  const size_t lo = static_cast<size_t>(first - l.releases.begin());
-  const size_t hi = static_cast<size_t>(last - l.releases.begin());
+  const auto begin = l.releases.begin();
+  const size_t lo =
+      static_cast<size_t>(std::lower_bound(begin, begin + static_cast<long>(start), from) - begin);
+  const size_t hi = start;
   const longint_t* finish = r.finish.data();
   longint_t* count = result.data();
   for (size_t block = lo / blockSize; block * blockSize < hi; ++block) {
@@ -72,15 +72,16 @@ void PassCounts::addEarlier(const SlotList& l, const Reach& r, longint_t relI) {
   }
 }
 
-// The entries released from relI to end, less those released at relI whose
-// node did not run.
-void PassCounts::addFrom(const SlotList& l, const Reach& r, longint_t relI, longint_t end) {
-  const auto first = std::lower_bound(l.releases.begin(), l.releases.end(), relI);
+// The entries released from relI, which start at start, to end, less those
+// released at relI whose node did not run.
+void PassCounts::addFrom(const SlotList& l, const Reach& r, longint_t relI, longint_t end,
+                         size_t start) {
+  const auto first = l.releases.begin() + static_cast<long>(start);
   const auto last = std::lower_bound(first, l.releases.end(), end);
   auto whole = first;
   if (l.longest != unreachable && end >= l.longest)
     whole = std::upper_bound(first, last, end - l.longest);
-  const size_t lo = static_cast<size_t>(first - l.releases.begin());
+  const size_t lo = start;
   const size_t mid = static_cast<size_t>(whole - l.releases.begin());
   const size_t hi = static_cast<size_t>(last - l.releases.begin());
   addWhole(l, lo, mid);
@@ -102,7 +103,9 @@ const std::vector<longint_t>* PassCounts::counts(const Nodeset& nodeset, int ban
   const SlotList& l = list(bank);
   const Reach& r = reach(bank, l);
   result.assign(l.width, 0);
-  addEarlier(l, r, relI);
-  addFrom(l, r, relI, end);
+  const size_t start = static_cast<size_t>(
+      std::lower_bound(l.releases.begin(), l.releases.end(), relI) - l.releases.begin());
+  addEarlier(l, r, relI, start);
+  addFrom(l, r, relI, end, start);
   return &result;
 }

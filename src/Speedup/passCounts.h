@@ -38,8 +38,9 @@ class PassCounts : public SlotSweep {
   };
 
   const Reach& reach(int bank, const SlotList& l);
-  void addEarlier(const SlotList& l, const Reach& r, longint_t relI);
-  void addFrom(const SlotList& l, const Reach& r, longint_t relI, longint_t end);
+  // The entries from start on are released from relI on.
+  void addEarlier(const SlotList& l, const Reach& r, longint_t relI, size_t start);
+  void addFrom(const SlotList& l, const Reach& r, longint_t relI, longint_t end, size_t start);
 
   std::vector<Reach> reaches;
 };
