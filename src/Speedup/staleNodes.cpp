@@ -126,6 +126,8 @@ void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
     markAll();
     return;
   }
+  // Without a demand, node k adds no term to any window.
+  if (reachBanks[k] == 0) return;
   // A node released at rel + d, 0 < d, counts k's terms from the overlap
   // R(k) - d, unclipped by its own window, so one whose overlap reaches k's
   // whole demand both before and after counts k's whole demand both times:
