@@ -4,7 +4,14 @@
 #include <numeric>
 
 PassCounts::PassCounts(const Nodeset& nodeset, int banks, int accessDelay)
-    : SlotSweep(nodeset, banks, accessDelay), reaches(std::max(banks, 0)) {}
+    : SlotSweep(nodeset, banks, accessDelay), reaches(std::max(banks, 0)) {
+  banksFrom.push_back(0);
+  for (longint_t k = 0; k < ns.getSize(); ++k) {
+    for (const auto& [bank, demand] : ns.getVecMemDemand(static_cast<int>(k)))
+      if (demand != 0 && bank >= 0 && bank < banks) banksOf.push_back(bank);
+    banksFrom.push_back(banksOf.size());
+  }
+}
 
 PassCounts::~PassCounts() = default;
 
@@ -36,7 +43,8 @@ const PassCounts::Reach& PassCounts::reach(int bank, const SlotList& l) {
 // each of its entries, also when one falls.
 void PassCounts::changed(longint_t k) {
   const longint_t r = ns.getResponseTime(static_cast<int>(k));
-  for (size_t bank = 0; bank < reaches.size(); ++bank) {
+  for (size_t b = banksFrom[k]; b < banksFrom[k + 1]; ++b) {
+    const size_t bank = static_cast<size_t>(banksOf[b]);
     Reach& bankReach = reaches[bank];
     if (!bankReach.built) continue;
     for (size_t p = bankReach.entriesFrom[k]; p < bankReach.entriesFrom[k + 1]; ++p) {

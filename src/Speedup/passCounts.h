@@ -43,6 +43,10 @@ class PassCounts : public SlotSweep {
   void addFrom(const SlotList& l, const Reach& r, longint_t relI, longint_t end, size_t start);
 
   std::vector<Reach> reaches;
+  // Per node, the banks where it may have entries: node k's from the k-th to
+  // the (k + 1)-th offset.
+  std::vector<size_t> banksFrom;
+  std::vector<int> banksOf;
 };
 
 #endif
