@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "Speedup/overlapIndex.h"
+#include "Speedup/passCounts.h"
 #include "Speedup/rangeRankSums.h"
 #include "Speedup/rankSweep.h"
 #include "Speedup/rankTotals.h"
@@ -244,6 +245,56 @@ TEST(ReleaseSweep, CountsAsComputeAForWindowsTakenInReleaseOrder) {
     }
     // A window that does not open at the current date is not the sweep's.
     EXPECT_EQ(sweep.counts(ns, 0, dates.back() + 1, dates.back() + 5, delay), nullptr);
+  }
+}
+
+// Windows asked in any order, while response times rise, fall, and start or
+// stop at 0 for the nodes with no work: the counts of computeA, for windows of
+// length 0 too and past every node.
+TEST(PassCounts, CountAsComputeAForWindowsInAnyOrderAsResponseTimesChange) {
+  Scenes scenes(31);
+  for (int run = 0; run < 330; ++run) {
+    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
+    const auto platform = scenes.platform("BusRR", cores, banks);
+    Bus& bus = *platform->bus;
+    Nodeset ns;
+    scenes.fill(ns, cores, banks, run < 300 ? 12 : 400);
+    const int n = static_cast<int>(ns.getSize());
+    scenes.settle(ns);
+    OverlapIndex index(ns, banks);
+    const int delay = platform->proc.getAccDelay();
+    PassCounts counts(ns, banks, delay);
+    counts.begin(index);
+    for (int step = 0; step < 4 * n + 20; ++step) {
+      const int i = scenes.pick(0, n - 1);
+      const int bank = scenes.pick(0, banks - 1);
+      const longint_t relI = ns.getReleaseDate(i);
+      for (longint_t t : {0, scenes.pick(1, 20), scenes.pick(20, 200)}) {
+        const std::vector<longint_t>* got = counts.counts(ns, bank, relI, relI + t, delay);
+        if (delay == 0) {
+          EXPECT_EQ(got, nullptr);
+          continue;
+        }
+        ASSERT_NE(got, nullptr);
+        for (int c : {rxCoreId, txCoreId, 0, 1, 2}) {
+          const int slot = index.slotOf(c);
+          if (slot < 0) continue;
+          EXPECT_EQ((*got)[slot], bus.computeA(i, c, t, &ns, bank))
+              << "run " << run << " step " << step << " node " << i << " core " << c << " bank "
+              << bank << " t " << t;
+        }
+      }
+      const int k = scenes.pick(0, n - 1);
+      const longint_t old = ns.getResponseTime(k);
+      const int change = scenes.pick(0, 5);
+      const longint_t r = change == 0 && ns.getProcDemand(k) == 0 ? 0
+                          : change <= 1                           ? old / 2 + 1
+                                                                  : old + scenes.pick(1, 40);
+      if (r == old) continue;
+      ns.setResponseTime(k, r);
+      index.noteResponseTime(r);
+      counts.changed(k);
+    }
   }
 }
 

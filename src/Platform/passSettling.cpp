@@ -19,18 +19,30 @@ std::uint64_t entryHash(longint_t i, longint_t v, std::uint64_t salt) {
   return hashMix(hashMix(i ^ salt) + v);
 }
 
+// Counts for the bus's windows in pass order, when limits are known.
+std::unique_ptr<PassCounts> passCounts(const Nodeset& ns, Processor& proc,
+                                       const OverlapIndex& index,
+                                       const std::vector<longint_t>& limit) {
+  if (limit.empty()) return nullptr;
+  auto counts = std::make_unique<PassCounts>(ns, proc.getNumberOfBanks(), proc.getAccDelay());
+  counts->begin(index);
+  return counts;
+}
+
 }  // namespace
 
 PassSettling::PassSettling(const ResponseTimeAnalysis& rta, Nodeset& nodeset, Processor& proc,
-                           std::vector<longint_t> start)
+                           std::vector<longint_t> start, std::vector<longint_t> reached)
     : analysis(rta),
       ns(nodeset),
       processor(proc),
       prevR(std::move(start)),
+      limit(std::move(reached)),
       differs(prevR.size()),
       index(nodeset, proc.getNumberOfBanks()),
+      counts(passCounts(nodeset, proc, index, limit)),
       stale(nodeset, *proc.getCore(), *proc.getBus()),
-      lent(proc.getBus(), index) {
+      lent(proc.getBus(), index, counts.get()) {
   for (longint_t i = 0; i < prevR.size(); ++i)
     hash += entryHash(i, prevR[i], responseSalt) + entryHash(i, prevR[i], prevSalt);
 }
@@ -45,6 +57,7 @@ bool PassSettling::runPass() {
   stale.beginPass();
   for (longint_t k = stale.next(0); k < n; k = stale.next(k + 1)) {
     stale.computed(k);
+    if (!limit.empty() && responseTime(k) == limit[k]) continue;
     const longint_t r = analysis.equation(static_cast<int>(k));
     if (r == responseTime(k)) continue;
     store(k, r);
@@ -58,6 +71,7 @@ void PassSettling::store(longint_t i, longint_t r) {
   ns.setResponseTime(static_cast<int>(i), r);
   if (r == before) return;
   index.noteResponseTime(r);
+  if (counts) counts->changed(i);
   stale.changed(i, before, r);
   differs.assign(i, prevR[i] != r);
   hash += entryHash(i, r, responseSalt) - entryHash(i, before, responseSalt);

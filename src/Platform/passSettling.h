@@ -2,12 +2,14 @@
 #define TOLLBRIG_PLATFORM_PASSSETTLING_H
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "Platform/lent.h"
 #include "Platform/stateLog.h"
 #include "Speedup/nodeFlags.h"
 #include "Speedup/overlapIndex.h"
+#include "Speedup/passCounts.h"
 #include "Speedup/staleNodes.h"
 #include "keys.h"
 
@@ -20,15 +22,18 @@ class ResponseTimeAnalysis;
 // current ones alone, and refreshes the first entry of prevR that differs from
 // them. differs holds the entries of prevR that differ from the response
 // times, and hash sums a hash of every entry of both, so neither needs a walk
-// over all nodes per pass. The bus uses the index, and a pass computes only
-// the stale nodes.
+// over all nodes per pass. The bus uses the index, and the counts the limits
+// allow, and a pass computes only the stale nodes.
 class PassSettling {
  public:
   enum class Outcome { settled, busFailed, goesRound };
 
   // Starts from the response times the node set holds, which are start.
+  // limit, when not empty, holds the response times the passes rise to, each
+  // from below: a node that reached its limit keeps it, and is not computed
+  // again.
   PassSettling(const ResponseTimeAnalysis& analysis, Nodeset& nodeset, Processor& proc,
-               std::vector<longint_t> start);
+               std::vector<longint_t> start, std::vector<longint_t> limit);
 
   // Settles the response times; passes counts the refreshes of prevR.
   Outcome settle(int& passes);
@@ -49,9 +54,11 @@ class PassSettling {
   Nodeset& ns;
   Processor& processor;
   std::vector<longint_t> prevR;
+  const std::vector<longint_t> limit;
   NodeFlags differs;
   std::uint64_t hash = 0;
   OverlapIndex index;
+  std::unique_ptr<PassCounts> counts;  // with the limits
   StaleNodes stale;
   Lent lent;
 };

@@ -8,7 +8,6 @@
 #include "Platform/lent.h"
 #include "Platform/processor.h"
 #include "Platform/rta.h"
-#include "globals.h"
 #include "nodeset.h"
 
 namespace {
@@ -57,7 +56,7 @@ ReleaseOrderSettling::ReleaseOrderSettling(const ResponseTimeAnalysis& rta, Node
 // are for the whole analysis; only the release dates change.
 bool ReleaseOrderSettling::modelsRiseByOverlap() const {
   const Interference& bus = *processor.getBus();
-  if (VERBOSE > 1 || processor.isOldConfig()) return false;
+  if (processor.isOldConfig()) return false;
   if (processor.getCore()->reads() != Interference::Reads::Nothing) return false;
   return bus.reads() == Interference::Reads::Overlapping && bus.risesByOverlap(ns);
 }

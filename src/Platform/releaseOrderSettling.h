@@ -21,8 +21,8 @@ class ReleaseOrderSettling {
   ReleaseOrderSettling(const ResponseTimeAnalysis& analysis, Nodeset& nodeset, Processor& proc);
 
   // Whether the response times rise from the processor demands to the least
-  // fixed point above them whatever order the nodes are updated in, and no pass
-  // count is printed: then any order reaches the values of the passes.
+  // fixed point above them whatever order the nodes are updated in: then any
+  // order reaches the values of the passes.
   bool applies() const;
   // Settles from the processor demands the node set holds. False when a
   // response time fell, which a monotone model never lets happen, or when the

@@ -145,14 +145,24 @@ std::vector<longint_t> ResponseTimeAnalysis::startResponseTimes() {
 }
 
 int ResponseTimeAnalysis::settleResponseTimes(ReleaseOrderSettling& releaseOrder, int& passes) {
-  // The pass count is printed only where the settling goes pass by pass.
+  // The pass count is printed only where the settling goes pass by pass. Where
+  // the response times rise to the least fixed point in any order, settling in
+  // release order first gives the passes the values they rise to.
   passes = 0;
+  std::vector<longint_t> limit;
   if (releaseOrder.applies()) {
     startResponseTimes();
-    if (releaseOrder.settle()) return busFailed() ? 1 : 0;
+    if (releaseOrder.settle()) {
+      if (busFailed()) return 1;
+      if (VERBOSE <= 1) return 0;
+      limit = responseTimes();
+    } else {
+      releaseOrder.forget();
+    }
+  } else {
+    releaseOrder.forget();
   }
-  releaseOrder.forget();
-  PassSettling settling(*this, *ns, *processor, startResponseTimes());
+  PassSettling settling(*this, *ns, *processor, startResponseTimes(), std::move(limit));
   switch (settling.settle(passes)) {
     case PassSettling::Outcome::settled:
       return 0;
@@ -163,6 +173,12 @@ int ResponseTimeAnalysis::settleResponseTimes(ReleaseOrderSettling& releaseOrder
   }
   failWith(nonConvergence);
   return 1;
+}
+
+std::vector<longint_t> ResponseTimeAnalysis::responseTimes() const {
+  std::vector<longint_t> r(ns->getSize());
+  for (longint_t k = 0; k < r.size(); ++k) r[k] = ns->getResponseTime(static_cast<int>(k));
+  return r;
 }
 
 bool ResponseTimeAnalysis::busFailed() const { return processor->getBus()->hasFailed(); }

@@ -39,6 +39,7 @@ class ResponseTimeAnalysis : public Analysis {
   int outerIteration(ReleaseOrderSettling& releaseOrder, ReleaseDates& releases,
                      const std::vector<longint_t>& rel0, bool& changed);
   bool revisits(StateLog& seen, ReleaseDates& releases, const std::vector<longint_t>& rel0);
+  std::vector<longint_t> responseTimes() const;
   bool busFailed() const;
   void writeImage() const;
   void checkDeadlines();

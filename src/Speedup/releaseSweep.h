@@ -22,7 +22,8 @@
 // may wrap around.
 //
 // SlotSweep counts the entries of the core lists on each bank by slot;
-// RankSweep sums the counts of the nodes themselves on every bank by rank.
+// RankSweep sums the counts of the nodes themselves on every bank by rank;
+// PassCounts gives SlotSweep's counts for windows asked in any order.
 //
 // One sweep serves the settlings of a whole analysis, each over an index of
 // its own, and keeps the room its lists took from one to the next.

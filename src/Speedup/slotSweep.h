@@ -17,7 +17,7 @@ class SlotSweep : public ReleaseSweep {
   const std::vector<longint_t>* counts(const Nodeset& nodeset, int bank, longint_t relI,
                                        longint_t end, int d) override;
 
- private:
+ protected:
   // Demands by slot before every stride-th entry, one row per slot count of
   // entries at most, so that the rows take about the room of the entries; the
   // counts of the taken entries at the date.

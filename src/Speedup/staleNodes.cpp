@@ -1,6 +1,7 @@
 #include "Speedup/staleNodes.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <numeric>
 
@@ -43,15 +44,20 @@ void StaleNodes::collectBanks(Interference::BankReads scope) {
   const longint_t n = ns.getSize();
   reachBanks.assign(n, 0);
   reachesAll.assign(n, false);
-  readBanks.assign(n, ~std::uint64_t{0});
   for (longint_t k = 0; k < n; ++k)
     for (const auto& [bank, demand] : ns.getVecMemDemand(static_cast<int>(k)))
       if (demand != 0) reachBanks[k] |= bankBit(bank);
   if (scope == Interference::BankReads::EveryBank) return;
+  readersOf.resize(64);
   for (longint_t p = 0; p < n; ++p) {
-    readBanks[p] = 0;
+    std::uint64_t read = 0;
     for (const auto& [bank, transactions] : ns.getVecTransactions(static_cast<int>(byRelease[p])))
-      if (transactions != 0) readBanks[p] |= bankBit(bank);
+      if (transactions != 0) read |= bankBit(bank);
+    for (; read != 0; read &= read - 1) {
+      Readers& readers = readersOf[std::countr_zero(read)];
+      readers.releases.push_back(releases[p]);
+      readers.nodes.push_back(byRelease[p]);
+    }
   }
   if (scope != Interference::BankReads::TransactionBanksAndRx) return;
   for (longint_t k = 0; k < n; ++k)
@@ -120,6 +126,8 @@ void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
     markAll();
     return;
   }
+  // Without a demand, node k adds no term to any window.
+  if (reachBanks[k] == 0) return;
   // A node released at rel + d, 0 < d, counts k's terms from the overlap
   // R(k) - d, unclipped by its own window, so one whose overlap reaches k's
   // whole demand both before and after counts k's whole demand both times:
@@ -128,10 +136,17 @@ void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
   const bool ranBoth = before != 0 && after != 0;
   const longint_t shorter = std::min(before, after);
   const longint_t kept = shorter > wholeFrom[k] ? shorter - wholeFrom[k] : 0;
-  const auto first = ranBoth ? std::upper_bound(releases.begin(), releases.end(), rel + kept)
-                             : std::lower_bound(releases.begin(), releases.end(), rel);
-  for (auto r = first; r != releases.end() && *r < end; ++r) {
-    const longint_t p = r - releases.begin();
-    if (reachesAll[k] || (readBanks[p] & reachBanks[k]) != 0) stale.set(byRelease[p]);
+  const auto mark = [&](const std::vector<longint_t>& dates, const std::vector<longint_t>& nodes) {
+    const auto first = ranBoth ? std::upper_bound(dates.begin(), dates.end(), rel + kept)
+                               : std::lower_bound(dates.begin(), dates.end(), rel);
+    for (auto r = first; r != dates.end() && *r < end; ++r) stale.set(nodes[r - dates.begin()]);
+  };
+  if (readersOf.empty() || reachesAll[k]) {
+    mark(releases, byRelease);
+    return;
+  }
+  for (std::uint64_t banks = reachBanks[k]; banks != 0; banks &= banks - 1) {
+    const Readers& readers = readersOf[std::countr_zero(banks)];
+    mark(readers.releases, readers.nodes);
   }
 }

@@ -82,7 +82,13 @@ class StaleNodes {
   std::vector<std::uint64_t> reachBanks;  // per node, the banks where it has a demand
   std::vector<bool> reachesAll;           // per node, whether it reaches every node it overlaps
   std::vector<longint_t> wholeFrom;       // per node, the overlap from which it counts whole
-  std::vector<std::uint64_t> readBanks;   // in byRelease order, the banks where a node reads
+  // Per bank bit, the nodes that read a bank of it, by release date; none
+  // when every node reads every bank.
+  struct Readers {
+    std::vector<longint_t> releases;
+    std::vector<longint_t> nodes;
+  };
+  std::vector<Readers> readersOf;
 };
 
 #endif

@@ -1,0 +1,52 @@
+#ifndef TOLLBRIG_SPEEDUP_PASSCOUNTS_H
+#define TOLLBRIG_SPEEDUP_PASSCOUNTS_H
+
+#include <vector>
+
+#include "Speedup/slotSweep.h"
+#include "keys.h"
+
+// Window access counts by slot, as computeA's, for windows asked in any order.
+// An entry released from the window's start on counts by the window's end
+// alone, so those covered whole come from the sums by slot. Of those released
+// before it, only the blocks of entries whose latest finish passes the start
+// are walked. Every changed response time must be reported. No date or sum
+// may wrap around.
+class PassCounts : public SlotSweep {
+ public:
+  PassCounts(const Nodeset& nodeset, int banks, int accessDelay);
+  ~PassCounts() override;
+
+  const std::vector<longint_t>* counts(const Nodeset& nodeset, int bank, longint_t relI,
+                                       longint_t end, int d) override;
+  // Node k's response time changed.
+  void changed(longint_t k);
+
+ private:
+  static constexpr size_t blockSize = 16;
+
+  // What a bank's list adds: per entry its finish, per block of entries at
+  // least their latest finish, per node its entries, and the entries whose
+  // node may not run at all.
+  struct Reach {
+    bool built = false;
+    std::vector<longint_t> finish;
+    std::vector<longint_t> blockFinish;
+    std::vector<size_t> entriesFrom;  // node k's from the k-th to the (k + 1)-th
+    std::vector<size_t> entryAt;
+    std::vector<size_t> idle;
+  };
+
+  const Reach& reach(int bank, const SlotList& l);
+  // The entries from start on are released from relI on.
+  void addEarlier(const SlotList& l, const Reach& r, longint_t relI, size_t start);
+  void addFrom(const SlotList& l, const Reach& r, longint_t relI, longint_t end, size_t start);
+
+  std::vector<Reach> reaches;
+  // Per node, the banks where it may have entries: node k's from the k-th to
+  // the (k + 1)-th offset.
+  std::vector<size_t> banksFrom;
+  std::vector<int> banksOf;
+};
+
+#endif
