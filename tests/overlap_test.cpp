@@ -247,6 +247,97 @@ TEST(ReleaseSweep, CountsAsComputeAForWindowsTakenInReleaseOrder) {
   }
 }
 
+// The counts by slot of one window against computeA's.
+void expectSweptCounts(SlotSweep& sweep, Bus& bus, Nodeset& ns, const OverlapIndex& index, int i,
+                       int bank, longint_t t, int delay, const std::string& what) {
+  const longint_t date = ns.getReleaseDate(i);
+  const std::vector<longint_t>* counts = sweep.counts(ns, bank, date, date + t, delay);
+  ASSERT_NE(counts, nullptr) << what;
+  for (int c : {rxCoreId, txCoreId, 0, 1, 2}) {
+    const int slot = index.slotOf(c);
+    if (slot < 0) continue;
+    EXPECT_EQ((*counts)[slot], bus.computeA(i, c, t, &ns, bank))
+        << what << " node " << i << " core " << c << " bank " << bank << " t " << t;
+  }
+}
+
+// The windows of a node settling at a date grow a little or much, stay or
+// shrink, on the banks in turn, and the next node starts small again; the
+// sweep moves from the last window's counts, so each answer must still be
+// computeA's. Idle nodes start to run halfway, which changes what their
+// entries count. One sweep serves several settlings under new dates, as an
+// analysis keeps it.
+TEST(ReleaseSweep, CountsAsComputeAWhileWindowsMoveAtADate) {
+  Scenes scenes(15);
+  for (int run = 0; run < 200; ++run) {
+    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
+    const auto platform = scenes.platform("BusRR", cores, banks);
+    Bus& bus = *platform->bus;
+    const int delay = platform->proc.getAccDelay();
+    if (delay == 0) continue;
+    Nodeset ns;
+    scenes.fill(ns, cores, banks, run < 150 ? 12 : 400);
+    const int n = static_cast<int>(ns.getSize());
+    SlotSweep sweep(ns, banks, delay);
+    for (int settling = 0; settling < 3; ++settling) {
+      const std::vector<longint_t> dates = scenes.settle(ns);
+      OverlapIndex index(ns, banks);
+      sweep.begin(index);
+      for (longint_t date : dates) {
+        sweep.enter(date);
+        std::vector<int> idle;
+        for (int i = 0; i < n; ++i)
+          if (ns.getReleaseDate(i) == date && ns.getResponseTime(i) == 0) idle.push_back(i);
+        for (int i = 0; i < n; ++i) {
+          if (ns.getReleaseDate(i) != date) continue;
+          longint_t t = static_cast<longint_t>(scenes.pick(1, 10));
+          for (int step = 0; step < 8; ++step) {
+            if (step == 4)
+              for (int k : idle) ns.setResponseTime(k, static_cast<longint_t>(scenes.pick(1, 9)));
+            const int move = scenes.pick(0, 9);
+            t = move == 0   ? t
+                : move == 1 ? static_cast<longint_t>(scenes.pick(1, 10))
+                : move == 2 ? t + static_cast<longint_t>(scenes.pick(100, 400))
+                            : t + static_cast<longint_t>(scenes.pick(1, 12));
+            const int bank = scenes.pick(0, banks - 1);
+            expectSweptCounts(sweep, bus, ns, index, i, bank, t, delay,
+                              "run " + std::to_string(run) + " settling " +
+                                  std::to_string(settling) + " step " + std::to_string(step));
+          }
+        }
+      }
+    }
+  }
+}
+
+// Windows whose lengths lie about 2^24, where single precision stops holding
+// every length, against computeA's quotients in single precision.
+TEST(ReleaseSweep, CountsQuotientsOfLongWindowsAsComputeA) {
+  const longint_t top = longint_t{1} << 24;
+  for (int delay : {1, 3, 7, 10, 1 << 24, (1 << 24) + 3})
+    for (longint_t t :
+         {longint_t{12345677}, top - 1, top, top + 1, top + 3, 2 * top + 1, 3 * top + 5}) {
+      TestPlatform platform("BusRR", 2, 1, false, TestPlatform::Delays{10, delay, 5});
+      Nodeset ns;
+      std::vector<NodeSpec> tasks(2);
+      for (int k = 0; k < 2; ++k) {
+        tasks[k].name = "t" + std::to_string(k);
+        tasks[k].core = k;
+        tasks[k].demand = 1;
+        tasks[k].accesses = {{0, longint_t{1} << 40}};
+        tasks[k].transactions = {{0, 1}};
+      }
+      buildGraph(ns, tasks);
+      for (int k = 0; k < 2; ++k) ns.setResponseTime(k, 1);
+      OverlapIndex index(ns, 1);
+      SlotSweep sweep(ns, 1, delay);
+      sweep.begin(index);
+      sweep.enter(0);
+      expectSweptCounts(sweep, *platform.bus, ns, index, 0, 0, t, delay,
+                        "delay " + std::to_string(delay));
+    }
+}
+
 // The sweep's sum over every bank of the window accesses of the nodes ahead of
 // node i (ranked below its bound, in another group if there are groups),
 // against the sum node by node.

@@ -2,6 +2,7 @@
 #define TOLLBRIG_SPEEDUP_RELEASESWEEP_H
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <queue>
@@ -102,8 +103,27 @@ class ReleaseSweep {
   // runs.
   template <typename Add>
   void addPartial(const List& l, const Window& w, longint_t end, Add add) const;
-  longint_t accesses(longint_t length, longint_t demand) const;
-  longint_t entryAccesses(const List& l, size_t at, longint_t length) const;
+  longint_t accesses(longint_t length, longint_t demand) const {
+    return std::min(demand, quotient(length));
+  }
+  // accesses of the entry over the length, its whole demand without a
+  // quotient where the length reaches its full length.
+  longint_t entryAccesses(const List& l, size_t at, longint_t length) const {
+    const longint_t full = l.full[at];
+    if (full != unreachable && length >= full) return l.entries[at].demand;
+    return accesses(length, l.entries[at].demand);
+  }
+  // Bus::windowQuotient at the delay. Up to 2^24 a length and the delay are
+  // exact in single precision, and the rounded quotient stays on the same
+  // side of every integer as the exact one: its ceiling is the integer one.
+  longint_t quotient(longint_t length) const {
+    if (length > exactBelow || delay <= 0 || delay > exactDelay) return windowQuotient(length);
+    const auto d = static_cast<std::uint32_t>(delay);
+    return (static_cast<std::uint32_t>(length) + d - 1) / d;
+  }
+  longint_t windowQuotient(longint_t length) const;
+  static constexpr longint_t exactBelow = longint_t{1} << 24;
+  static constexpr int exactDelay = 1 << 24;
 
   const Nodeset& ns;
   const OverlapIndex* index = nullptr;
