@@ -310,34 +310,6 @@ TEST(ReleaseSweep, CountsAsComputeAWhileWindowsMoveAtADate) {
   }
 }
 
-// Windows whose lengths lie about 2^24, where single precision stops holding
-// every length, against computeA's quotients in single precision.
-TEST(ReleaseSweep, CountsQuotientsOfLongWindowsAsComputeA) {
-  const longint_t top = longint_t{1} << 24;
-  for (int delay : {1, 3, 7, 10, 1 << 24, (1 << 24) + 3})
-    for (longint_t t :
-         {longint_t{12345677}, top - 1, top, top + 1, top + 3, 2 * top + 1, 3 * top + 5}) {
-      TestPlatform platform("BusRR", 2, 1, false, TestPlatform::Delays{10, delay, 5});
-      Nodeset ns;
-      std::vector<NodeSpec> tasks(2);
-      for (int k = 0; k < 2; ++k) {
-        tasks[k].name = "t" + std::to_string(k);
-        tasks[k].core = k;
-        tasks[k].demand = 1;
-        tasks[k].accesses = {{0, longint_t{1} << 40}};
-        tasks[k].transactions = {{0, 1}};
-      }
-      buildGraph(ns, tasks);
-      for (int k = 0; k < 2; ++k) ns.setResponseTime(k, 1);
-      OverlapIndex index(ns, 1);
-      SlotSweep sweep(ns, 1, delay);
-      sweep.begin(index);
-      sweep.enter(0);
-      expectSweptCounts(sweep, *platform.bus, ns, index, 0, 0, t, delay,
-                        "delay " + std::to_string(delay));
-    }
-}
-
 // The sweep's sum over every bank of the window accesses of the nodes ahead of
 // node i (ranked below its bound, in another group if there are groups),
 // against the sum node by node.

@@ -30,7 +30,7 @@ std::optional<longint_t> ReleaseSweep::sumBelow(const Nodeset&, longint_t, longi
   return std::nullopt;
 }
 
-longint_t ReleaseSweep::windowQuotient(longint_t length) const {
+longint_t ReleaseSweep::quotient(longint_t length) const {
   static_assert(unreachable == Bus::unreachable);
   return Bus::windowQuotient(length, delay);
 }

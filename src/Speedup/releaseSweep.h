@@ -2,7 +2,6 @@
 #define TOLLBRIG_SPEEDUP_RELEASESWEEP_H
 
 #include <algorithm>
-#include <cstdint>
 #include <functional>
 #include <optional>
 #include <queue>
@@ -113,17 +112,8 @@ class ReleaseSweep {
     if (full != unreachable && length >= full) return l.entries[at].demand;
     return accesses(length, l.entries[at].demand);
   }
-  // Bus::windowQuotient at the delay. Up to 2^24 a length and the delay are
-  // exact in single precision, and the rounded quotient stays on the same
-  // side of every integer as the exact one: its ceiling is the integer one.
-  longint_t quotient(longint_t length) const {
-    if (length > exactBelow || delay <= 0 || delay > exactDelay) return windowQuotient(length);
-    const auto d = static_cast<std::uint32_t>(delay);
-    return (static_cast<std::uint32_t>(length) + d - 1) / d;
-  }
-  longint_t windowQuotient(longint_t length) const;
-  static constexpr longint_t exactBelow = longint_t{1} << 24;
-  static constexpr int exactDelay = 1 << 24;
+  // Bus::windowQuotient at the delay.
+  longint_t quotient(longint_t length) const;
 
   const Nodeset& ns;
   const OverlapIndex* index = nullptr;
