@@ -1,3 +1,4 @@
+#include <cmath>
 #include <iostream>
 #include <limits>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "Bus/perfectBus.h"
 #include "Platform/dram.h"
 #include "Platform/processor.h"
+#include "count.h"
 #include "nodeset.h"
 #include "testSupport.h"
 
@@ -176,6 +178,27 @@ TEST(BusWindow, QuotientsInSinglePrecisionOnWrappingWindows) {
   auto proc = makeProcessor(with([](Platform& p) { p.memDelay = 1; }));
   PerfectBus bus(proc.get());
   EXPECT_EQ(bus.computeL(0, 1, 16777217, &ns, 0), 16777215u);
+}
+
+// The window quotient is the single-precision one for every length and delay:
+// short lengths under short delays, lengths about 2^24, where single precision
+// stops holding every length, and delays about 2^24 and beyond.
+TEST(BusWindow, WindowQuotientIsTheSinglePrecisionOne) {
+  const auto inFloat = [](longint_t length, int delay) {
+    const float divisor = static_cast<float>(static_cast<longint_t>(static_cast<int64_t>(delay)));
+    return toCount(ceilf(static_cast<float>(length) / divisor));
+  };
+  for (int delay = -2; delay <= 40; ++delay)
+    for (longint_t length = 0; length <= 5000; ++length)
+      ASSERT_EQ(Bus::windowQuotient(length, delay), inFloat(length, delay))
+          << "length " << length << " delay " << delay;
+  const longint_t top = longint_t{1} << 24;
+  for (int delay : {1, 3, 7, 10, 255, (1 << 24) - 1, 1 << 24, (1 << 24) + 1, (1 << 24) + 3,
+                    std::numeric_limits<int>::max()})
+    for (longint_t base : {top - 8, 2 * top - 8, 3 * top - 8, ~longint_t{0} - 16})
+      for (longint_t length = base; length - base < 16; ++length)
+        EXPECT_EQ(Bus::windowQuotient(length, delay), inFloat(length, delay))
+            << "length " << length << " delay " << delay;
 }
 
 TEST(BusWindow, CoreSumsAndOwnTransactions) {

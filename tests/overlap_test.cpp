@@ -298,6 +298,69 @@ TEST(PassCounts, CountAsComputeAForWindowsInAnyOrderAsResponseTimesChange) {
   }
 }
 
+// The counts by slot of one window against computeA's.
+void expectSweptCounts(SlotSweep& sweep, Bus& bus, Nodeset& ns, const OverlapIndex& index, int i,
+                       int bank, longint_t t, int delay, const std::string& what) {
+  const longint_t date = ns.getReleaseDate(i);
+  const std::vector<longint_t>* counts = sweep.counts(ns, bank, date, date + t, delay);
+  ASSERT_NE(counts, nullptr) << what;
+  for (int c : {rxCoreId, txCoreId, 0, 1, 2}) {
+    const int slot = index.slotOf(c);
+    if (slot < 0) continue;
+    EXPECT_EQ((*counts)[slot], bus.computeA(i, c, t, &ns, bank))
+        << what << " node " << i << " core " << c << " bank " << bank << " t " << t;
+  }
+}
+
+// The windows of a node settling at a date grow a little or much, stay or
+// shrink, on the banks in turn, and the next node starts small again; the
+// sweep moves from the last window's counts, so each answer must still be
+// computeA's. Idle nodes start to run halfway, which changes what their
+// entries count. One sweep serves several settlings under new dates, as an
+// analysis keeps it.
+TEST(ReleaseSweep, CountsAsComputeAWhileWindowsMoveAtADate) {
+  Scenes scenes(15);
+  for (int run = 0; run < 200; ++run) {
+    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
+    const auto platform = scenes.platform("BusRR", cores, banks);
+    Bus& bus = *platform->bus;
+    const int delay = platform->proc.getAccDelay();
+    if (delay == 0) continue;
+    Nodeset ns;
+    scenes.fill(ns, cores, banks, run < 150 ? 12 : 400);
+    const int n = static_cast<int>(ns.getSize());
+    SlotSweep sweep(ns, banks, delay);
+    for (int settling = 0; settling < 3; ++settling) {
+      const std::vector<longint_t> dates = scenes.settle(ns);
+      OverlapIndex index(ns, banks);
+      sweep.begin(index);
+      for (longint_t date : dates) {
+        sweep.enter(date);
+        std::vector<int> idle;
+        for (int i = 0; i < n; ++i)
+          if (ns.getReleaseDate(i) == date && ns.getResponseTime(i) == 0) idle.push_back(i);
+        for (int i = 0; i < n; ++i) {
+          if (ns.getReleaseDate(i) != date) continue;
+          longint_t t = static_cast<longint_t>(scenes.pick(1, 10));
+          for (int step = 0; step < 8; ++step) {
+            if (step == 4)
+              for (int k : idle) ns.setResponseTime(k, static_cast<longint_t>(scenes.pick(1, 9)));
+            const int move = scenes.pick(0, 9);
+            t = move == 0   ? t
+                : move == 1 ? static_cast<longint_t>(scenes.pick(1, 10))
+                : move == 2 ? t + static_cast<longint_t>(scenes.pick(100, 400))
+                            : t + static_cast<longint_t>(scenes.pick(1, 12));
+            const int bank = scenes.pick(0, banks - 1);
+            expectSweptCounts(sweep, bus, ns, index, i, bank, t, delay,
+                              "run " + std::to_string(run) + " settling " +
+                                  std::to_string(settling) + " step " + std::to_string(step));
+          }
+        }
+      }
+    }
+  }
+}
+
 // The sweep's sum over every bank of the window accesses of the nodes ahead of
 // node i (ranked below its bound, in another group if there are groups),
 // against the sum node by node.

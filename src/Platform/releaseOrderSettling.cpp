@@ -12,9 +12,9 @@
 
 namespace {
 
-// Whether no date or sum can pass 2^63 under a monotone model: its charge
+// What a monotone model can charge a node on every bank together: its charge
 // per bank is bounded by the delays and the demands of the node set.
-bool sumsStaySmall(const Nodeset& ns, const Processor& p) {
+long double chargeBound(const Nodeset& ns, const Processor& p) {
   typedef long double Wide;
   const auto delay = [](int d) {
     return static_cast<Wide>(static_cast<longint_t>(static_cast<int64_t>(d)));
@@ -27,19 +27,28 @@ bool sumsStaySmall(const Nodeset& ns, const Processor& p) {
     for (longint_t k : list)
       if (k < n) ++copies[k];
   Wide demands = 1;
-  Wide largest = 0;  // release date plus processor demand
   for (longint_t k = 0; k < n; ++k) {
     const int node = static_cast<int>(k);
     for (const auto& [bank, accesses] : ns.getVecMemDemand(node))
       demands += copies[k] * static_cast<Wide>(accesses);
     for (const auto& [bank, transactions] : ns.getVecTransactions(node))
       demands += static_cast<Wide>(transactions);
-    largest = std::max(largest, static_cast<Wide>(ns.getReleaseDate(node)) +
-                                    static_cast<Wide>(ns.getProcDemand(node)));
   }
   const Wide cores = static_cast<Wide>(p.getCoresVec()->size());
   const Wide banks = std::max(p.getNumberOfBanks(), 0);
-  return largest + banks * 2 * (cores + 3) * largestDelay * demands < 0x1p62L;
+  return banks * 2 * (cores + 3) * largestDelay * demands;
+}
+
+// Whether no date or sum can pass 2^63 under a monotone model.
+bool sumsStaySmall(const Nodeset& ns, long double charges) {
+  typedef long double Wide;
+  Wide largest = 0;  // release date plus processor demand
+  for (longint_t k = 0; k < ns.getSize(); ++k) {
+    const int node = static_cast<int>(k);
+    largest = std::max(largest, static_cast<Wide>(ns.getReleaseDate(node)) +
+                                    static_cast<Wide>(ns.getProcDemand(node)));
+  }
+  return largest + charges < 0x1p62L;
 }
 
 }  // namespace
@@ -50,7 +59,8 @@ ReleaseOrderSettling::ReleaseOrderSettling(const ResponseTimeAnalysis& rta, Node
       ns(nodeset),
       processor(proc),
       previous(nodeset),
-      modelsAllow(modelsRiseByOverlap()) {}
+      modelsAllow(modelsRiseByOverlap()),
+      charges(modelsAllow ? chargeBound(nodeset, proc) : 0) {}
 
 // The verbosity, the configuration, the models and the demands stay as they
 // are for the whole analysis; only the release dates change.
@@ -61,7 +71,7 @@ bool ReleaseOrderSettling::modelsRiseByOverlap() const {
   return bus.reads() == Interference::Reads::Overlapping && bus.risesByOverlap(ns);
 }
 
-bool ReleaseOrderSettling::applies() const { return modelsAllow && sumsStaySmall(ns, processor); }
+bool ReleaseOrderSettling::applies() const { return modelsAllow && sumsStaySmall(ns, charges); }
 
 bool ReleaseOrderSettling::settle() {
   OverlapIndex index(ns, processor.getNumberOfBanks());
@@ -70,7 +80,7 @@ bool ReleaseOrderSettling::settle() {
   const Lent lent(processor.getBus(), index, sweep.get());
   const std::vector<longint_t>& order = index.releaseOrder();
   const auto release = [this](longint_t k) { return ns.getReleaseDate(static_cast<int>(k)); };
-  previous.begin();
+  previous.begin(order);
   std::vector<int> together;
   for (size_t first = 0; first < order.size();) {
     size_t last = first + 1;
@@ -89,7 +99,7 @@ bool ReleaseOrderSettling::settle() {
     first = last;
   }
   if (!processor.getBus()->roseByOverlap(ns)) return false;
-  previous.record();
+  previous.record(order);
   return true;
 }
 

@@ -43,6 +43,7 @@ class ReleaseOrderSettling {
   PreviousSettling previous;
   std::unique_ptr<ReleaseSweep> sweep;  // made by the first settle
   const bool modelsAllow;               // all that applies asks but the release dates
+  const long double charges;            // what the models can charge a node, at most
 };
 
 #endif

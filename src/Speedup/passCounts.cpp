@@ -58,7 +58,7 @@ void PassCounts::changed(longint_t k) {
 
 // The entries released before relI, which start at start, that reach past
 // it; none released by relI - bound does.
-void PassCounts::addEarlier(const SlotList& l, const Reach& r, longint_t relI, size_t start) {
+void PassCounts::addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t start) {
   const longint_t bound = index->responseBound();
   const longint_t from = relI >= bound ? relI - bound + 1 : 0;
   const auto begin = l.releases.begin();
@@ -66,7 +66,7 @@ void PassCounts::addEarlier(const SlotList& l, const Reach& r, longint_t relI, s
       static_cast<size_t>(std::lower_bound(begin, begin + static_cast<long>(start), from) - begin);
   const size_t hi = start;
   const longint_t* finish = r.finish.data();
-  longint_t* count = result.data();
+  longint_t* count = l.result.data();
   for (size_t block = lo / blockSize; block * blockSize < hi; ++block) {
     if (r.blockFinish[block] <= relI) continue;
     const size_t stop = std::min(hi, (block + 1) * blockSize);
@@ -82,8 +82,7 @@ void PassCounts::addEarlier(const SlotList& l, const Reach& r, longint_t relI, s
 
 // The entries released from relI, which start at start, to end, less those
 // released at relI whose node did not run.
-void PassCounts::addFrom(const SlotList& l, const Reach& r, longint_t relI, longint_t end,
-                         size_t start) {
+void PassCounts::addFrom(SlotList& l, const Reach& r, longint_t relI, longint_t end, size_t start) {
   const auto first = l.releases.begin() + static_cast<long>(start);
   const auto last = std::lower_bound(first, l.releases.end(), end);
   auto whole = first;
@@ -94,12 +93,12 @@ void PassCounts::addFrom(const SlotList& l, const Reach& r, longint_t relI, long
   const size_t hi = static_cast<size_t>(last - l.releases.begin());
   addWhole(l, lo, mid);
   for (size_t at = mid; at < hi; ++at)
-    result[l.entries[at].slot] += entryAccesses(l, at, end - l.releases[at]);
+    l.result[l.entries[at].slot] += entryAccesses(l, at, end - l.releases[at]);
   for (auto at = std::lower_bound(r.idle.begin(), r.idle.end(), lo);
        at != r.idle.end() && *at < hi && l.releases[*at] == relI; ++at) {
     const OverlapIndex::Entry& e = l.entries[*at];
     if (ns.getResponseTime(static_cast<int>(e.node)) == 0)
-      result[e.slot] -= entryAccesses(l, *at, end - relI);
+      l.result[e.slot] -= entryAccesses(l, *at, end - relI);
   }
 }
 
@@ -108,12 +107,12 @@ const std::vector<longint_t>* PassCounts::counts(const Nodeset& nodeset, int ban
   if (index == nullptr || &nodeset != &ns || d != delay || delay <= 0 || end < relI || bank < 0 ||
       bank >= static_cast<int>(lists.size()))
     return nullptr;
-  const SlotList& l = list(bank);
+  SlotList& l = list(bank);
   const Reach& r = reach(bank, l);
-  result.assign(l.width, 0);
+  l.result.assign(l.width, 0);
   const size_t start = static_cast<size_t>(
       std::lower_bound(l.releases.begin(), l.releases.end(), relI) - l.releases.begin());
   addEarlier(l, r, relI, start);
   addFrom(l, r, relI, end, start);
-  return &result;
+  return &l.result;
 }

@@ -39,8 +39,8 @@ class PassCounts : public SlotSweep {
 
   const Reach& reach(int bank, const SlotList& l);
   // The entries from start on are released from relI on.
-  void addEarlier(const SlotList& l, const Reach& r, longint_t relI, size_t start);
-  void addFrom(const SlotList& l, const Reach& r, longint_t relI, longint_t end, size_t start);
+  void addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t start);
+  void addFrom(SlotList& l, const Reach& r, longint_t relI, longint_t end, size_t start);
 
   std::vector<Reach> reaches;
   // Per node, the banks where it may have entries: node k's from the k-th to

@@ -4,7 +4,7 @@
 
 #include "nodeset.h"
 
-void PreviousSettling::record() {
+void PreviousSettling::record(const std::vector<longint_t>& releaseOrder) {
   const longint_t n = ns.getSize();
   release.resize(n);
   response.resize(n);
@@ -12,27 +12,32 @@ void PreviousSettling::record() {
     release[k] = ns.getReleaseDate(static_cast<int>(k));
     response[k] = ns.getResponseTime(static_cast<int>(k));
   }
+  order = releaseOrder;
   recorded = true;
 }
 
-void PreviousSettling::begin() {
-  usable = recorded && release.size() == ns.getSize();
+// Both settlings' orders list the moved nodes by their dates there, so the
+// moved starts and intervals come sorted from them.
+void PreviousSettling::begin(const std::vector<longint_t>& releaseOrder) {
+  usable = recorded && release.size() == ns.getSize() && releaseOrder.size() == order.size();
   movedStarts.clear();
   movedIntervals.clear();
   taken = 0;
   reach = 0;
   pendingReach = 0;
   if (!usable) return;
-  for (longint_t k = 0; k < release.size(); ++k) {
-    const longint_t now = ns.getReleaseDate(static_cast<int>(k));
-    if (now == release[k]) continue;
-    movedStarts.push_back(release[k]);
-    movedStarts.push_back(now);
-    movedIntervals.push_back({release[k], release[k] + response[k]});
-  }
-  std::sort(movedStarts.begin(), movedStarts.end());
-  std::sort(movedIntervals.begin(), movedIntervals.end(),
-            [](const Interval& a, const Interval& b) { return a.start < b.start; });
+  const auto moved = [this](longint_t k) {
+    return ns.getReleaseDate(static_cast<int>(k)) != release[k];
+  };
+  for (longint_t k : order)
+    if (moved(k)) {
+      movedStarts.push_back(release[k]);
+      movedIntervals.push_back({release[k], release[k] + response[k]});
+    }
+  const auto old = static_cast<long>(movedStarts.size());
+  for (longint_t k : releaseOrder)
+    if (moved(k)) movedStarts.push_back(ns.getReleaseDate(static_cast<int>(k)));
+  std::inplace_merge(movedStarts.begin(), movedStarts.begin() + old, movedStarts.end());
 }
 
 void PreviousSettling::enter(longint_t d) {

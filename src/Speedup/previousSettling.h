@@ -17,13 +17,15 @@ class PreviousSettling {
  public:
   explicit PreviousSettling(const Nodeset& nodeset) : ns(nodeset) {}
 
-  // Takes the node set's release dates and response times as the last settling's.
-  void record();
+  // Takes the node set's release dates and response times as the last
+  // settling's, with its nodes in release order.
+  void record(const std::vector<longint_t>& releaseOrder);
   void forget() { recorded = false; }
 
-  // Starts a settling under the node set's release dates; then enter each
-  // date in increasing order and report every node as it settles.
-  void begin();
+  // Starts a settling under the node set's release dates, with its nodes in
+  // release order; then enter each date in increasing order and report every
+  // node as it settles.
+  void begin(const std::vector<longint_t>& releaseOrder);
   void enter(longint_t date);
   // Whether node i, released at the entered date, settles as last time.
   bool keeps(longint_t i) const;
@@ -40,6 +42,7 @@ class PreviousSettling {
   bool recorded = false;
   std::vector<longint_t> release;
   std::vector<longint_t> response;
+  std::vector<longint_t> order;  // by release
   // For the settling under way:
   bool usable = false;
   longint_t date = 0;

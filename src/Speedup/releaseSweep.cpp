@@ -30,17 +30,9 @@ std::optional<longint_t> ReleaseSweep::sumBelow(const Nodeset&, longint_t, longi
   return std::nullopt;
 }
 
-longint_t ReleaseSweep::accesses(longint_t length, longint_t demand) const {
-  return std::min(demand, Bus::windowQuotient(length, delay));
-}
-
-// accesses of the entry over the length, its whole demand without a quotient
-// where the length reaches its full length.
-longint_t ReleaseSweep::entryAccesses(const List& l, size_t at, longint_t length) const {
+longint_t ReleaseSweep::quotient(longint_t length) const {
   static_assert(unreachable == Bus::unreachable);
-  const longint_t full = l.full[at];
-  if (full != unreachable && length >= full) return l.entries[at].demand;
-  return accesses(length, l.entries[at].demand);
+  return Bus::windowQuotient(length, delay);
 }
 
 bool ReleaseSweep::answers(const Nodeset& nodeset, longint_t relI, int d) const {

@@ -103,8 +103,18 @@ class ReleaseSweep {
   // runs.
   template <typename Add>
   void addPartial(const List& l, const Window& w, longint_t end, Add add) const;
-  longint_t accesses(longint_t length, longint_t demand) const;
-  longint_t entryAccesses(const List& l, size_t at, longint_t length) const;
+  longint_t accesses(longint_t length, longint_t demand) const {
+    return std::min(demand, quotient(length));
+  }
+  // accesses of the entry over the length, its whole demand without a
+  // quotient where the length reaches its full length.
+  longint_t entryAccesses(const List& l, size_t at, longint_t length) const {
+    const longint_t full = l.full[at];
+    if (full != unreachable && length >= full) return l.entries[at].demand;
+    return accesses(length, l.entries[at].demand);
+  }
+  // Bus::windowQuotient at the delay.
+  longint_t quotient(longint_t length) const;
 
   const Nodeset& ns;
   const OverlapIndex* index = nullptr;

@@ -35,7 +35,8 @@ void SlotSweep::buildSlotSums(SlotList& l) const {
   l.before.assign(l.width, 0);
 }
 
-void SlotSweep::addWhole(const SlotList& l, size_t lo, size_t hi) {
+void SlotSweep::addWhole(SlotList& l, size_t lo, size_t hi) {
+  std::vector<longint_t>& result = l.result;
   const size_t stride = l.stride;
   const size_t fromRow = (lo + stride - 1) / stride, toRow = hi / stride;
   if (fromRow >= toRow) {
@@ -51,16 +52,58 @@ void SlotSweep::addWhole(const SlotList& l, size_t lo, size_t hi) {
     result[l.entries[at].slot] += l.entries[at].demand;
 }
 
+void SlotSweep::count(SlotList& l, longint_t end) const {
+  const Window w = window(l, end);
+  l.result = l.before;
+  addWhole(l, w.lo, w.mid);
+  l.partCounts.resize(l.entries.size());
+  for (size_t at = w.mid; at < w.hi; ++at) {
+    const longint_t part = entryAccesses(l, at, end - l.releases[at]);
+    l.partCounts[at] = part;
+    l.result[l.entries[at].slot] += part;
+  }
+  // What the entries of idle nodes count changes as their nodes start.
+  l.lastKept = l.idle.empty();
+  l.lastEnd = end;
+  l.lastMid = w.mid;
+  l.lastStop = w.hi;
+  addPartial(l, Window{w.hi, w.hi, w.hi}, end,
+             [&l](size_t at, longint_t part) { l.result[l.entries[at].slot] += part; });
+}
+
+// An entry that the last window counted whole still counts whole; one it
+// counted in part, or that it did not reach, counts anew.
+bool SlotSweep::extend(SlotList& l, longint_t end) const {
+  size_t stop = l.lastStop;
+  const size_t most = l.lastStop + 2 * l.stride;
+  for (; stop < l.entries.size() && l.releases[stop] < end; ++stop)
+    if (stop == most) return false;
+  size_t mid = l.lastMid;
+  if (l.longest != unreachable && end >= l.longest)
+    while (mid < stop && l.releases[mid] <= end - l.longest) ++mid;
+  std::fill(l.partCounts.begin() + static_cast<long>(l.lastStop),
+            l.partCounts.begin() + static_cast<long>(stop), 0);
+  for (size_t at = l.lastMid; at < stop; ++at) {
+    const longint_t part = entryAccesses(l, at, end - l.releases[at]);
+    l.result[l.entries[at].slot] += part - l.partCounts[at];
+    l.partCounts[at] = part;
+  }
+  l.lastEnd = end;
+  l.lastMid = mid;
+  l.lastStop = stop;
+  l.stopHint = stop;
+  l.wholeHint = mid;
+  return true;
+}
+
 const std::vector<longint_t>* SlotSweep::counts(const Nodeset& nodeset, int bank, longint_t relI,
                                                 longint_t end, int d) {
   if (!answers(nodeset, relI, d) || bank < 0 || bank >= static_cast<int>(lists.size()))
     return nullptr;
   SlotList& l = list(bank);
-  catchUp(l, [&l](size_t at, longint_t count) { l.before[l.entries[at].slot] += count; });
-  result = l.before;
-  if (end <= date) return &result;
-  const Window w = window(l, end);
-  addWhole(l, w.lo, w.mid);
-  addPartial(l, w, end, [&](size_t at, longint_t count) { result[l.entries[at].slot] += count; });
-  return &result;
+  if (!l.ready || l.date != date) l.lastKept = false;
+  catchUp(l, [&l](size_t at, longint_t part) { l.before[l.entries[at].slot] += part; });
+  if (end <= date) return &l.before;
+  if (!l.lastKept || end < l.lastEnd || !extend(l, end)) count(l, end);
+  return &l.result;
 }

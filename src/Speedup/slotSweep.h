@@ -21,11 +21,20 @@ class SlotSweep : public ReleaseSweep {
   // Demands by slot before every stride-th entry, one row per slot count of
   // entries at most, so that the rows take about the room of the entries; the
   // counts of the taken entries at the date.
+  // The counts by slot of the last window at the date, with where it ended:
+  // entries counted whole up to lastMid and in part up to lastStop, with
+  // their counts. The next window at the date that ends no earlier starts
+  // from them.
   struct SlotList : List {
     size_t width = 0;
     size_t stride = 0;
     std::vector<longint_t> prefix;
     std::vector<longint_t> before;
+    std::vector<longint_t> result;
+    std::vector<longint_t> partCounts;  // by entry, from lastMid to lastStop
+    bool lastKept = false;
+    longint_t lastEnd = 0;
+    size_t lastMid = 0, lastStop = 0;
   };
 
   void forgetLists() override;
@@ -33,10 +42,14 @@ class SlotSweep : public ReleaseSweep {
   SlotList& list(int bank);
   void buildSlotSums(SlotList& l) const;
   // Adds the demands of the entries from lo to hi by slot.
-  void addWhole(const SlotList& l, size_t lo, size_t hi);
+  static void addWhole(SlotList& l, size_t lo, size_t hi);
+  // The counts of a window up to end from those of the last one; false,
+  // changing nothing, when too many entries lie between their ends.
+  bool extend(SlotList& l, longint_t end) const;
+  // The counts of a window up to end from the entries.
+  void count(SlotList& l, longint_t end) const;
 
   std::vector<std::unique_ptr<SlotList>> lists;
-  std::vector<longint_t> result;
 };
 
 #endif
