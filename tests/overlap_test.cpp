@@ -203,6 +203,27 @@ TEST(OverlapIndex, NoBanksChargeNothing) {
     }
 }
 
+// Counts by slot of node i's window of length t on a bank against computeA's.
+void expectCountsOfComputeA(const std::vector<longint_t>* counts, Bus& bus, Nodeset& ns,
+                            const OverlapIndex& index, int i, int bank, longint_t t,
+                            const std::string& what) {
+  ASSERT_NE(counts, nullptr) << what;
+  for (int c : {rxCoreId, txCoreId, 0, 1, 2}) {
+    const int slot = index.slotOf(c);
+    if (slot < 0) continue;
+    EXPECT_EQ((*counts)[slot], bus.computeA(i, c, t, &ns, bank))
+        << what << " node " << i << " core " << c << " bank " << bank << " t " << t;
+  }
+}
+
+// The counts by slot of one window at node i's release date against computeA's.
+void expectSweptCounts(SlotSweep& sweep, Bus& bus, Nodeset& ns, const OverlapIndex& index, int i,
+                       int bank, longint_t t, int delay, const std::string& what) {
+  const longint_t date = ns.getReleaseDate(i);
+  expectCountsOfComputeA(sweep.counts(ns, bank, date, date + t, delay), bus, ns, index, i, bank, t,
+                         what);
+}
+
 // Windows opening at each release date in turn, with the nodes released
 // earlier final: the sweep's counts per core list are computeA's.
 // Some sets are long, so that the windows asked one after the other, longer
@@ -232,14 +253,8 @@ TEST(ReleaseSweep, CountsAsComputeAForWindowsTakenInReleaseOrder) {
               EXPECT_EQ(counts, nullptr);
               continue;
             }
-            ASSERT_NE(counts, nullptr);
-            for (int c : {rxCoreId, txCoreId, 0, 1, 2}) {
-              const int slot = index.slotOf(c);
-              if (slot < 0) continue;
-              EXPECT_EQ((*counts)[slot], bus.computeA(i, c, t, &ns, bank))
-                  << "run " << run << " node " << i << " core " << c << " bank " << bank << " t "
-                  << t;
-            }
+            expectCountsOfComputeA(counts, bus, ns, index, i, bank, t,
+                                   "run " + std::to_string(run));
           }
       }
     }
@@ -275,14 +290,8 @@ TEST(PassCounts, CountAsComputeAForWindowsInAnyOrderAsResponseTimesChange) {
           EXPECT_EQ(got, nullptr);
           continue;
         }
-        ASSERT_NE(got, nullptr);
-        for (int c : {rxCoreId, txCoreId, 0, 1, 2}) {
-          const int slot = index.slotOf(c);
-          if (slot < 0) continue;
-          EXPECT_EQ((*got)[slot], bus.computeA(i, c, t, &ns, bank))
-              << "run " << run << " step " << step << " node " << i << " core " << c << " bank "
-              << bank << " t " << t;
-        }
+        expectCountsOfComputeA(got, bus, ns, index, i, bank, t,
+                               "run " + std::to_string(run) + " step " + std::to_string(step));
       }
       const int k = scenes.pick(0, n - 1);
       const longint_t old = ns.getResponseTime(k);
@@ -295,20 +304,6 @@ TEST(PassCounts, CountAsComputeAForWindowsInAnyOrderAsResponseTimesChange) {
       index.noteResponseTime(r);
       counts.changed(k);
     }
-  }
-}
-
-// The counts by slot of one window against computeA's.
-void expectSweptCounts(SlotSweep& sweep, Bus& bus, Nodeset& ns, const OverlapIndex& index, int i,
-                       int bank, longint_t t, int delay, const std::string& what) {
-  const longint_t date = ns.getReleaseDate(i);
-  const std::vector<longint_t>* counts = sweep.counts(ns, bank, date, date + t, delay);
-  ASSERT_NE(counts, nullptr) << what;
-  for (int c : {rxCoreId, txCoreId, 0, 1, 2}) {
-    const int slot = index.slotOf(c);
-    if (slot < 0) continue;
-    EXPECT_EQ((*counts)[slot], bus.computeA(i, c, t, &ns, bank))
-        << what << " node " << i << " core " << c << " bank " << bank << " t " << t;
   }
 }
 
