@@ -14,6 +14,7 @@
 #include "Speedup/rankTotals.h"
 #include "Speedup/releaseSweep.h"
 #include "Speedup/slotSweep.h"
+#include "Speedup/sortedSearch.h"
 #include "Speedup/staleNodes.h"
 #include "rta_support.h"
 
@@ -265,7 +266,8 @@ TEST(ReleaseSweep, CountsAsComputeAForWindowsTakenInReleaseOrder) {
 
 // Windows asked in any order, while response times rise, fall, and start or
 // stop at 0 for the nodes with no work: the counts of computeA, for windows of
-// length 0 too and past every node.
+// length 0 too and past every node. One object serves several settlings under
+// new dates, some with a change reported before the first question.
 TEST(PassCounts, CountAsComputeAForWindowsInAnyOrderAsResponseTimesChange) {
   Scenes scenes(31);
   for (int run = 0; run < 330; ++run) {
@@ -275,36 +277,64 @@ TEST(PassCounts, CountAsComputeAForWindowsInAnyOrderAsResponseTimesChange) {
     Nodeset ns;
     scenes.fill(ns, cores, banks, run < 300 ? 12 : 400);
     const int n = static_cast<int>(ns.getSize());
-    scenes.settle(ns);
-    OverlapIndex index(ns, banks);
     const int delay = platform->proc.getAccDelay();
     PassCounts counts(ns, banks, delay);
-    counts.begin(index);
-    for (int step = 0; step < 4 * n + 20; ++step) {
-      const int i = scenes.pick(0, n - 1);
-      const int bank = scenes.pick(0, banks - 1);
-      const longint_t relI = ns.getReleaseDate(i);
-      for (longint_t t : {0, scenes.pick(1, 20), scenes.pick(20, 200)}) {
-        const std::vector<longint_t>* got = counts.counts(ns, bank, relI, relI + t, delay);
-        if (delay == 0) {
-          EXPECT_EQ(got, nullptr);
-          continue;
-        }
-        expectCountsOfComputeA(got, bus, ns, index, i, bank, t,
-                               "run " + std::to_string(run) + " step " + std::to_string(step));
-      }
+    const auto change = [&](OverlapIndex& index) {
       const int k = scenes.pick(0, n - 1);
       const longint_t old = ns.getResponseTime(k);
-      const int change = scenes.pick(0, 5);
-      const longint_t r = change == 0 && ns.getProcDemand(k) == 0 ? 0
-                          : change <= 1                           ? old / 2 + 1
-                                                                  : old + scenes.pick(1, 40);
-      if (r == old) continue;
+      const int how = scenes.pick(0, 5);
+      const longint_t r = how == 0 && ns.getProcDemand(k) == 0 ? 0
+                          : how <= 1                           ? old / 2 + 1
+                                                               : old + scenes.pick(1, 40);
+      if (r == old) return;
       ns.setResponseTime(k, r);
       index.noteResponseTime(r);
       counts.changed(k);
+    };
+    for (int settling = 0; settling < 2; ++settling) {
+      scenes.settle(ns);
+      OverlapIndex index(ns, banks);
+      counts.begin(index);
+      if (scenes.pick(0, 1) == 0) change(index);
+      for (int step = 0; step < 4 * n + 20; ++step) {
+        const int i = scenes.pick(0, n - 1);
+        const int bank = scenes.pick(0, banks - 1);
+        const longint_t relI = ns.getReleaseDate(i);
+        for (longint_t t : {0, scenes.pick(1, 20), scenes.pick(20, 200)}) {
+          const std::vector<longint_t>* got = counts.counts(ns, bank, relI, relI + t, delay);
+          if (delay == 0) {
+            EXPECT_EQ(got, nullptr);
+            continue;
+          }
+          expectCountsOfComputeA(got, bus, ns, index, i, bank, t,
+                                 "run " + std::to_string(run) + " settling " +
+                                     std::to_string(settling) + " step " + std::to_string(step));
+        }
+        change(index);
+      }
     }
   }
+}
+
+// The branch-free searches find std::lower_bound's and std::upper_bound's
+// places in every part of sorted values, with repeats, at the ends and empty.
+TEST(SortedSearch, FindsTheBoundsOfTheStandardSearches) {
+  const std::vector<std::vector<longint_t>> sets = {
+      {}, {5}, {1, 2, 3, 4, 5, 6, 7, 8}, {0, 0, 3, 3, 3, 9, 9, ~0UL}, {4, 4, 4, 4, 4, 4, 4}};
+  for (const std::vector<longint_t>& v : sets)
+    for (size_t lo = 0; lo <= v.size(); ++lo)
+      for (size_t hi = lo; hi <= v.size(); ++hi)
+        for (longint_t value : {longint_t{0}, longint_t{1}, longint_t{3}, longint_t{4},
+                                longint_t{5}, longint_t{10}, ~0UL}) {
+          const auto first = v.begin() + static_cast<long>(lo);
+          const auto last = v.begin() + static_cast<long>(hi);
+          EXPECT_EQ(firstNotBelow(v, lo, hi, value),
+                    static_cast<size_t>(std::lower_bound(first, last, value) - v.begin()))
+              << lo << " " << hi << " " << value;
+          EXPECT_EQ(firstAbove(v, lo, hi, value),
+                    static_cast<size_t>(std::upper_bound(first, last, value) - v.begin()))
+              << lo << " " << hi << " " << value;
+        }
 }
 
 // The windows of a node settling at a date grow a little or much, stay or

@@ -3,56 +3,62 @@
 #include <algorithm>
 #include <numeric>
 
+#include "Speedup/sortedSearch.h"
+
 PassCounts::PassCounts(const Nodeset& nodeset, int banks, int accessDelay)
-    : SlotSweep(nodeset, banks, accessDelay), reaches(std::max(banks, 0)) {
-  banksFrom.push_back(0);
-  for (longint_t k = 0; k < ns.getSize(); ++k) {
-    for (const auto& [bank, demand] : ns.getVecMemDemand(static_cast<int>(k)))
-      if (demand != 0 && bank >= 0 && bank < banks) banksOf.push_back(bank);
-    banksFrom.push_back(banksOf.size());
-  }
-}
+    : SlotSweep(nodeset, banks, accessDelay) {}
 
 PassCounts::~PassCounts() = default;
 
-const PassCounts::Reach& PassCounts::reach(int bank, const SlotList& l) {
-  Reach& r = reaches[bank];
-  if (r.built) return r;
-  const size_t entries = l.entries.size();
-  r.finish.resize(entries);
-  r.blockFinish.assign((entries + blockSize - 1) / blockSize, 0);
-  r.entriesFrom.assign(ns.getSize() + 1, 0);
-  for (size_t at = 0; at < entries; ++at) {
-    const OverlapIndex::Entry& e = l.entries[at];
-    const int node = static_cast<int>(e.node);
-    r.finish[at] = e.release + ns.getResponseTime(node);
-    longint_t& latest = r.blockFinish[at / blockSize];
-    latest = std::max(latest, r.finish[at]);
-    ++r.entriesFrom[e.node + 1];
-    if (ns.getProcDemand(node) == 0) r.idle.push_back(at);
+void PassCounts::forgetLists() {
+  SlotSweep::forgetLists();
+  built = false;
+}
+
+void PassCounts::build() {
+  const longint_t n = ns.getSize();
+  reaches.resize(lists.size());
+  placesFrom.assign(n + 1, 0);
+  for (size_t bank = 0; bank < lists.size(); ++bank) {
+    const SlotList& l = list(static_cast<int>(bank));
+    Reach& r = reaches[bank];
+    const size_t entries = l.entries.size();
+    r.finish.resize(entries);
+    r.blockFinish.assign((entries + blockSize - 1) / blockSize, 0);
+    r.idle.clear();
+    for (size_t at = 0; at < entries; ++at) {
+      const OverlapIndex::Entry& e = l.entries[at];
+      const int node = static_cast<int>(e.node);
+      r.finish[at] = e.release + ns.getResponseTime(node);
+      longint_t& latest = r.blockFinish[at / blockSize];
+      latest = std::max(latest, r.finish[at]);
+      ++placesFrom[e.node + 1];
+      if (ns.getProcDemand(node) == 0) r.idle.push_back(at);
+    }
   }
-  std::partial_sum(r.entriesFrom.begin(), r.entriesFrom.end(), r.entriesFrom.begin());
-  r.entryAt.resize(entries);
-  std::vector<size_t> filled(r.entriesFrom.begin(), r.entriesFrom.end() - 1);
-  for (size_t at = 0; at < entries; ++at) r.entryAt[filled[l.entries[at].node]++] = at;
-  r.built = true;
-  return r;
+  std::partial_sum(placesFrom.begin(), placesFrom.end(), placesFrom.begin());
+  places.resize(placesFrom.back());
+  std::vector<size_t> filled(placesFrom.begin(), placesFrom.end() - 1);
+  for (size_t bank = 0; bank < lists.size(); ++bank) {
+    const SlotList& l = *lists[bank];
+    for (size_t at = 0; at < l.entries.size(); ++at)
+      places[filled[l.entries[at].node]++] = Place{l.entries[at].release, at, bank};
+  }
+  built = true;
 }
 
 // A block's latest finish is only raised, so it stays at least the finish of
 // each of its entries, also when one falls.
 void PassCounts::changed(longint_t k) {
+  if (!built) return;
   const longint_t r = ns.getResponseTime(static_cast<int>(k));
-  for (size_t b = banksFrom[k]; b < banksFrom[k + 1]; ++b) {
-    const size_t bank = static_cast<size_t>(banksOf[b]);
-    Reach& bankReach = reaches[bank];
-    if (!bankReach.built) continue;
-    for (size_t p = bankReach.entriesFrom[k]; p < bankReach.entriesFrom[k + 1]; ++p) {
-      const size_t at = bankReach.entryAt[p];
-      bankReach.finish[at] = lists[bank]->entries[at].release + r;
-      longint_t& latest = bankReach.blockFinish[at / blockSize];
-      latest = std::max(latest, bankReach.finish[at]);
-    }
+  for (size_t p = placesFrom[k]; p < placesFrom[k + 1]; ++p) {
+    const Place& place = places[p];
+    Reach& bankReach = reaches[place.bank];
+    const longint_t finish = place.release + r;
+    bankReach.finish[place.at] = finish;
+    longint_t& latest = bankReach.blockFinish[place.at / blockSize];
+    latest = std::max(latest, finish);
   }
 }
 
@@ -61,9 +67,7 @@ void PassCounts::changed(longint_t k) {
 void PassCounts::addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t start) {
   const longint_t bound = index->responseBound();
   const longint_t from = relI >= bound ? relI - bound + 1 : 0;
-  const auto begin = l.releases.begin();
-  const size_t lo =
-      static_cast<size_t>(std::lower_bound(begin, begin + static_cast<long>(start), from) - begin);
+  const size_t lo = firstNotBelow(l.releases, 0, start, from);
   const size_t hi = start;
   const longint_t* finish = r.finish.data();
   longint_t* count = l.result.data();
@@ -71,11 +75,14 @@ void PassCounts::addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t 
     if (r.blockFinish[block] <= relI) continue;
     const size_t stop = std::min(hi, (block + 1) * blockSize);
     for (size_t at = std::max(lo, block * blockSize); at < stop; ++at) {
-      if (finish[at] <= relI) continue;
+      const bool passes = finish[at] > relI;
       const longint_t length = finish[at] - relI;
       const OverlapIndex::Entry& e = l.entries[at];
-      // Most are covered whole; without a wrap, no length reaches unreachable.
-      count[e.slot] += length >= l.full[at] ? e.demand : entryAccesses(l, at, length);
+      if (passes & (length < l.full[at])) {
+        count[e.slot] += entryAccesses(l, at, length);
+        continue;
+      }
+      count[e.slot] += e.demand & (longint_t{0} - static_cast<longint_t>(passes));
     }
   }
 }
@@ -83,14 +90,11 @@ void PassCounts::addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t 
 // The entries released from relI, which start at start, to end, less those
 // released at relI whose node did not run.
 void PassCounts::addFrom(SlotList& l, const Reach& r, longint_t relI, longint_t end, size_t start) {
-  const auto first = l.releases.begin() + static_cast<long>(start);
-  const auto last = std::lower_bound(first, l.releases.end(), end);
-  auto whole = first;
-  if (l.longest != unreachable && end >= l.longest)
-    whole = std::upper_bound(first, last, end - l.longest);
   const size_t lo = start;
-  const size_t mid = static_cast<size_t>(whole - l.releases.begin());
-  const size_t hi = static_cast<size_t>(last - l.releases.begin());
+  const size_t hi = firstNotBelow(l.releases, lo, l.releases.size(), end);
+  const size_t mid = l.longest != unreachable && end >= l.longest
+                         ? firstAbove(l.releases, lo, hi, end - l.longest)
+                         : lo;
   addWhole(l, lo, mid);
   for (size_t at = mid; at < hi; ++at)
     l.result[l.entries[at].slot] += entryAccesses(l, at, end - l.releases[at]);
@@ -107,11 +111,11 @@ const std::vector<longint_t>* PassCounts::counts(const Nodeset& nodeset, int ban
   if (index == nullptr || &nodeset != &ns || d != delay || delay <= 0 || end < relI || bank < 0 ||
       bank >= static_cast<int>(lists.size()))
     return nullptr;
-  SlotList& l = list(bank);
-  const Reach& r = reach(bank, l);
+  if (!built) build();
+  SlotList& l = *lists[static_cast<size_t>(bank)];
+  const Reach& r = reaches[static_cast<size_t>(bank)];
   l.result.assign(l.width, 0);
-  const size_t start = static_cast<size_t>(
-      std::lower_bound(l.releases.begin(), l.releases.end(), relI) - l.releases.begin());
+  const size_t start = firstNotBelow(l.releases, 0, l.releases.size(), relI);
   addEarlier(l, r, relI, start);
   addFrom(l, r, relI, end, start);
   return &l.result;

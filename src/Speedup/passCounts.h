@@ -26,27 +26,31 @@ class PassCounts : public SlotSweep {
   static constexpr size_t blockSize = 16;
 
   // What a bank's list adds: per entry its finish, per block of entries at
-  // least their latest finish, per node its entries, and the entries whose
-  // node may not run at all.
+  // least their latest finish, and the entries whose node may not run at all.
   struct Reach {
-    bool built = false;
     std::vector<longint_t> finish;
     std::vector<longint_t> blockFinish;
-    std::vector<size_t> entriesFrom;  // node k's from the k-th to the (k + 1)-th
-    std::vector<size_t> entryAt;
     std::vector<size_t> idle;
   };
+  // An entry of a node: its bank, its place in the bank's list, its release.
+  struct Place {
+    longint_t release;
+    size_t at;
+    size_t bank;
+  };
 
-  const Reach& reach(int bank, const SlotList& l);
+  void forgetLists() override;
+  // Takes in every bank's list, on the first question of a settling.
+  void build();
   // The entries from start on are released from relI on.
   void addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t start);
   void addFrom(SlotList& l, const Reach& r, longint_t relI, longint_t end, size_t start);
 
+  bool built = false;
   std::vector<Reach> reaches;
-  // Per node, the banks where it may have entries: node k's from the k-th to
-  // the (k + 1)-th offset.
-  std::vector<size_t> banksFrom;
-  std::vector<int> banksOf;
+  // Per node, its entries: node k's from the k-th to the (k + 1)-th offset.
+  std::vector<size_t> placesFrom;
+  std::vector<Place> places;
 };
 
 #endif

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "Platform/processor.h"
+#include "Speedup/sortedSearch.h"
 #include "nodeset.h"
 
 StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
@@ -137,9 +138,9 @@ void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
   const longint_t shorter = std::min(before, after);
   const longint_t kept = shorter > wholeFrom[k] ? shorter - wholeFrom[k] : 0;
   const auto mark = [&](const std::vector<longint_t>& dates, const std::vector<longint_t>& nodes) {
-    const auto first = ranBoth ? std::upper_bound(dates.begin(), dates.end(), rel + kept)
-                               : std::lower_bound(dates.begin(), dates.end(), rel);
-    for (auto r = first; r != dates.end() && *r < end; ++r) stale.set(nodes[r - dates.begin()]);
+    const size_t first = ranBoth ? firstAbove(dates, 0, dates.size(), rel + kept)
+                                 : firstNotBelow(dates, 0, dates.size(), rel);
+    for (size_t r = first; r < dates.size() && dates[r] < end; ++r) stale.set(nodes[r]);
   };
   if (readersOf.empty() || reachesAll[k]) {
     mark(releases, byRelease);
