@@ -337,6 +337,41 @@ TEST(SortedSearch, FindsTheBoundsOfTheStandardSearches) {
         }
 }
 
+// The table finds the same places, for values spread evenly, bunched, far
+// apart and at both ends of the 64-bit range, asked inside, between and
+// beyond them.
+TEST(SortedSearch, IndexFindsTheBoundsOfTheStandardSearches) {
+  Scenes scenes(41);
+  std::vector<std::vector<longint_t>> sets = {
+      {}, {7}, {0, ~0UL}, {3, 3, 3}, {0, 1, 2, 1000000, 1000001, ~0UL - 1, ~0UL}};
+  for (int run = 0; run < 60; ++run) {
+    std::vector<longint_t> v;
+    const int n = scenes.pick(1, 300), spread = scenes.pick(0, 2);
+    for (int i = 0; i < n; ++i)
+      v.push_back(spread == 0   ? static_cast<longint_t>(scenes.pick(0, 50))
+                  : spread == 1 ? static_cast<longint_t>(scenes.pick(0, 1 << 30)) * 4096
+                                : scenes.time());
+    std::sort(v.begin(), v.end());
+    sets.push_back(std::move(v));
+  }
+  for (const std::vector<longint_t>& v : sets) {
+    SortedIndex index;
+    index.build(v);
+    std::vector<longint_t> asked = {0, 1, ~0UL, ~0UL - 1};
+    for (longint_t value : v)
+      for (longint_t near : {value - 1, value, value + 1}) asked.push_back(near);
+    for (int q = 0; q < 20; ++q) asked.push_back(scenes.time() * 977);
+    for (longint_t value : asked) {
+      EXPECT_EQ(index.firstNotBelow(v, value),
+                static_cast<size_t>(std::lower_bound(v.begin(), v.end(), value) - v.begin()))
+          << value << " of " << v.size() << " from " << v.front() << " to " << v.back();
+      EXPECT_EQ(index.firstAbove(v, value),
+                static_cast<size_t>(std::upper_bound(v.begin(), v.end(), value) - v.begin()))
+          << value;
+    }
+  }
+}
+
 // The windows of a node settling at a date grow a little or much, stay or
 // shrink, on the banks in turn, and the next node starts small again; the
 // sweep moves from the last window's counts, so each answer must still be

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <numeric>
 
-#include "Speedup/sortedSearch.h"
-
 PassCounts::PassCounts(const Nodeset& nodeset, int banks, int accessDelay)
     : SlotSweep(nodeset, banks, accessDelay) {}
 
@@ -26,6 +24,7 @@ void PassCounts::build() {
     r.finish.resize(entries);
     r.blockFinish.assign((entries + blockSize - 1) / blockSize, 0);
     r.idle.clear();
+    r.releaseIndex.build(l.releases);
     for (size_t at = 0; at < entries; ++at) {
       const OverlapIndex::Entry& e = l.entries[at];
       const int node = static_cast<int>(e.node);
@@ -67,7 +66,7 @@ void PassCounts::changed(longint_t k) {
 void PassCounts::addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t start) {
   const longint_t bound = index->responseBound();
   const longint_t from = relI >= bound ? relI - bound + 1 : 0;
-  const size_t lo = firstNotBelow(l.releases, 0, start, from);
+  const size_t lo = std::min(r.releaseIndex.firstNotBelow(l.releases, from), start);
   const size_t hi = start;
   const longint_t* finish = r.finish.data();
   longint_t* count = l.result.data();
@@ -91,10 +90,11 @@ void PassCounts::addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t 
 // released at relI whose node did not run.
 void PassCounts::addFrom(SlotList& l, const Reach& r, longint_t relI, longint_t end, size_t start) {
   const size_t lo = start;
-  const size_t hi = firstNotBelow(l.releases, lo, l.releases.size(), end);
-  const size_t mid = l.longest != unreachable && end >= l.longest
-                         ? firstAbove(l.releases, lo, hi, end - l.longest)
-                         : lo;
+  const size_t hi = std::max(r.releaseIndex.firstNotBelow(l.releases, end), lo);
+  const size_t mid =
+      l.longest != unreachable && end >= l.longest
+          ? std::clamp(r.releaseIndex.firstAbove(l.releases, end - l.longest), lo, hi)
+          : lo;
   addWhole(l, lo, mid);
   for (size_t at = mid; at < hi; ++at)
     l.result[l.entries[at].slot] += entryAccesses(l, at, end - l.releases[at]);
@@ -115,7 +115,7 @@ const std::vector<longint_t>* PassCounts::counts(const Nodeset& nodeset, int ban
   SlotList& l = *lists[static_cast<size_t>(bank)];
   const Reach& r = reaches[static_cast<size_t>(bank)];
   l.result.assign(l.width, 0);
-  const size_t start = firstNotBelow(l.releases, 0, l.releases.size(), relI);
+  const size_t start = r.releaseIndex.firstNotBelow(l.releases, relI);
   addEarlier(l, r, relI, start);
   addFrom(l, r, relI, end, start);
   return &l.result;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Speedup/slotSweep.h"
+#include "Speedup/sortedSearch.h"
 #include "keys.h"
 
 // Window access counts by slot, as computeA's, for windows asked in any order.
@@ -31,6 +32,7 @@ class PassCounts : public SlotSweep {
     std::vector<longint_t> finish;
     std::vector<longint_t> blockFinish;
     std::vector<size_t> idle;
+    SortedIndex releaseIndex;  // of the list's releases
   };
   // An entry of a node: its bank, its place in the bank's list, its release.
   struct Place {

@@ -34,4 +34,44 @@ inline size_t firstAbove(const std::vector<longint_t>& values, size_t lo, size_t
   return partitionSorted(values, lo, hi, [value](longint_t v) { return v <= value; });
 }
 
+// Finds places in sorted values through a table by value range: each range
+// holds about one value, so a search looks only at the values of one range.
+// It answers for the values it was built from, unchanged.
+class SortedIndex {
+ public:
+  void build(const std::vector<longint_t>& sorted) {
+    starts.clear();
+    if (sorted.empty()) return;
+    low = sorted.front();
+    const longint_t span = sorted.back() - low;
+    shift = 0;
+    while ((span >> shift) >= 2 * sorted.size()) ++shift;
+    const size_t ranges = static_cast<size_t>(span >> shift) + 1;
+    starts.resize(ranges + 1);
+    size_t at = 0;
+    for (size_t r = 0; r <= ranges; ++r) {
+      while (at < sorted.size() && rangeOf(sorted[at]) < r) ++at;
+      starts[r] = at;
+    }
+  }
+  // The first place with a value not below, or above, the value.
+  size_t firstNotBelow(const std::vector<longint_t>& values, longint_t value) const {
+    if (starts.empty() || value <= low) return 0;
+    const size_t r = rangeOf(value);
+    if (r >= starts.size() - 1) return values.size();
+    return partitionSorted(values, starts[r], starts[r + 1],
+                           [value](longint_t v) { return v < value; });
+  }
+  size_t firstAbove(const std::vector<longint_t>& values, longint_t value) const {
+    return value == ~longint_t{0} ? values.size() : firstNotBelow(values, value + 1);
+  }
+
+ private:
+  size_t rangeOf(longint_t value) const { return static_cast<size_t>((value - low) >> shift); }
+
+  longint_t low = 0;
+  unsigned shift = 0;
+  std::vector<size_t> starts;  // by range, the first place of a value in it or above
+};
+
 #endif

@@ -6,7 +6,6 @@
 #include <numeric>
 
 #include "Platform/processor.h"
-#include "Speedup/sortedSearch.h"
 #include "nodeset.h"
 
 StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
@@ -27,6 +26,7 @@ StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
   std::sort(byRelease.begin(), byRelease.end(),
             [&](longint_t a, longint_t b) { return release(a) < release(b); });
   for (longint_t k : byRelease) releases.push_back(release(k));
+  releaseIndex.build(releases);
   const bool busOnly = coreModel.reads() != Interference::Reads::Overlapping;
   collectBanks(busOnly ? busModel.bankReads() : Interference::BankReads::EveryBank);
   for (longint_t k = 0; k < ns.getSize(); ++k)
@@ -60,6 +60,7 @@ void StaleNodes::collectBanks(Interference::BankReads scope) {
       readers.nodes.push_back(byRelease[p]);
     }
   }
+  for (Readers& readers : readersOf) readers.releaseIndex.build(readers.releases);
   if (scope != Interference::BankReads::TransactionBanksAndRx) return;
   for (longint_t k = 0; k < n; ++k)
     reachesAll[k] = ns.getAssignedTo(static_cast<int>(k)) == rxCoreId && reachBanks[k] != 0;
@@ -137,17 +138,18 @@ void StaleNodes::changed(longint_t k, longint_t before, longint_t after) {
   const bool ranBoth = before != 0 && after != 0;
   const longint_t shorter = std::min(before, after);
   const longint_t kept = shorter > wholeFrom[k] ? shorter - wholeFrom[k] : 0;
-  const auto mark = [&](const std::vector<longint_t>& dates, const std::vector<longint_t>& nodes) {
-    const size_t first = ranBoth ? firstAbove(dates, 0, dates.size(), rel + kept)
-                                 : firstNotBelow(dates, 0, dates.size(), rel);
+  const auto mark = [&](const std::vector<longint_t>& dates, const SortedIndex& dateIndex,
+                        const std::vector<longint_t>& nodes) {
+    const size_t first =
+        ranBoth ? dateIndex.firstAbove(dates, rel + kept) : dateIndex.firstNotBelow(dates, rel);
     for (size_t r = first; r < dates.size() && dates[r] < end; ++r) stale.set(nodes[r]);
   };
   if (readersOf.empty() || reachesAll[k]) {
-    mark(releases, byRelease);
+    mark(releases, releaseIndex, byRelease);
     return;
   }
   for (std::uint64_t banks = reachBanks[k]; banks != 0; banks &= banks - 1) {
     const Readers& readers = readersOf[std::countr_zero(banks)];
-    mark(readers.releases, readers.nodes);
+    mark(readers.releases, readers.releaseIndex, readers.nodes);
   }
 }

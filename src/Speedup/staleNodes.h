@@ -7,6 +7,7 @@
 
 #include "Bus/interference.h"
 #include "Speedup/nodeFlags.h"
+#include "Speedup/sortedSearch.h"
 #include "keys.h"
 
 class Nodeset;
@@ -53,6 +54,7 @@ class StaleNodes {
   NodeFlags stale;
   std::vector<longint_t> byRelease;  // node indexes sorted by release date
   std::vector<longint_t> releases;   // their release dates
+  SortedIndex releaseIndex;
   // Whether node j reads a change by priority.
   bool readsChange(longint_t j) const;
 
@@ -87,6 +89,7 @@ class StaleNodes {
   struct Readers {
     std::vector<longint_t> releases;
     std::vector<longint_t> nodes;
+    SortedIndex releaseIndex;
   };
   std::vector<Readers> readersOf;
 };
