@@ -2,6 +2,7 @@
 #define TOLLBRIG_SPEEDUP_SORTEDSEARCH_H
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "keys.h"
@@ -45,13 +46,13 @@ class SortedIndex {
     low = sorted.front();
     const longint_t span = sorted.back() - low;
     shift = 0;
-    while ((span >> shift) >= 2 * sorted.size()) ++shift;
+    while ((span >> shift) >= sorted.size()) ++shift;
     const size_t ranges = static_cast<size_t>(span >> shift) + 1;
     starts.resize(ranges + 1);
     size_t at = 0;
     for (size_t r = 0; r <= ranges; ++r) {
       while (at < sorted.size() && rangeOf(sorted[at]) < r) ++at;
-      starts[r] = at;
+      starts[r] = static_cast<std::uint32_t>(at);
     }
   }
   // The first place with a value not below, or above, the value.
@@ -71,7 +72,9 @@ class SortedIndex {
 
   longint_t low = 0;
   unsigned shift = 0;
-  std::vector<size_t> starts;  // by range, the first place of a value in it or above
+  // By range, the first place of a value in it or above; small, as the
+  // searches find it mostly outside the cache. Node and entry counts fit.
+  std::vector<std::uint32_t> starts;
 };
 
 #endif
