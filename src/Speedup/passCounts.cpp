@@ -21,16 +21,17 @@ void PassCounts::build() {
     const SlotList& l = list(static_cast<int>(bank));
     Reach& r = reaches[bank];
     const size_t entries = l.entries.size();
-    r.finish.resize(entries);
+    r.terms.resize(entries);
     r.blockFinish.assign((entries + blockSize - 1) / blockSize, 0);
     r.idle.clear();
     r.releaseIndex.build(l.releases);
     for (size_t at = 0; at < entries; ++at) {
       const OverlapIndex::Entry& e = l.entries[at];
       const int node = static_cast<int>(e.node);
-      r.finish[at] = e.release + ns.getResponseTime(node);
+      const longint_t finish = e.release + ns.getResponseTime(node);
+      r.terms[at] = Term{finish, l.full[at], e.demand, static_cast<size_t>(e.slot)};
       longint_t& latest = r.blockFinish[at / blockSize];
-      latest = std::max(latest, r.finish[at]);
+      latest = std::max(latest, finish);
       ++placesFrom[e.node + 1];
       if (ns.getProcDemand(node) == 0) r.idle.push_back(at);
     }
@@ -55,7 +56,7 @@ void PassCounts::changed(longint_t k) {
     const Place& place = places[p];
     Reach& bankReach = reaches[place.bank];
     const longint_t finish = place.release + r;
-    bankReach.finish[place.at] = finish;
+    bankReach.terms[place.at].finish = finish;
     longint_t& latest = bankReach.blockFinish[place.at / blockSize];
     latest = std::max(latest, finish);
   }
@@ -68,20 +69,21 @@ void PassCounts::addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t 
   const longint_t from = relI >= bound ? relI - bound + 1 : 0;
   const size_t lo = std::min(r.releaseIndex.firstNotBelow(l.releases, from), start);
   const size_t hi = start;
-  const longint_t* finish = r.finish.data();
+  const Term* terms = r.terms.data();
   longint_t* count = l.result.data();
   for (size_t block = lo / blockSize; block * blockSize < hi; ++block) {
     if (r.blockFinish[block] <= relI) continue;
     const size_t stop = std::min(hi, (block + 1) * blockSize);
     for (size_t at = std::max(lo, block * blockSize); at < stop; ++at) {
-      const bool passes = finish[at] > relI;
-      const longint_t length = finish[at] - relI;
-      const OverlapIndex::Entry& e = l.entries[at];
-      if (passes & (length < l.full[at])) {
-        count[e.slot] += entryAccesses(l, at, length);
+      const Term& term = terms[at];
+      const bool passes = term.finish > relI;
+      const longint_t length = term.finish - relI;
+      // Most that pass count whole; one in part needs a quotient.
+      if (passes & (length < term.full)) {
+        count[term.slot] += entryAccesses(l, at, length);
         continue;
       }
-      count[e.slot] += e.demand & (longint_t{0} - static_cast<longint_t>(passes));
+      count[term.slot] += term.demand & (longint_t{0} - static_cast<longint_t>(passes));
     }
   }
 }

@@ -26,10 +26,17 @@ class PassCounts : public SlotSweep {
  private:
   static constexpr size_t blockSize = 16;
 
-  // What a bank's list adds: per entry its finish, per block of entries at
+  // What the walk before a window's start reads of an entry, side by side.
+  struct Term {
+    longint_t finish;
+    longint_t full;
+    longint_t demand;
+    size_t slot;
+  };
+  // What a bank's list adds: per entry its term, per block of entries at
   // least their latest finish, and the entries whose node may not run at all.
   struct Reach {
-    std::vector<longint_t> finish;
+    std::vector<Term> terms;
     std::vector<longint_t> blockFinish;
     std::vector<size_t> idle;
     SortedIndex releaseIndex;  // of the list's releases
