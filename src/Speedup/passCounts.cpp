@@ -116,7 +116,8 @@ const std::vector<longint_t>* PassCounts::counts(const Nodeset& nodeset, int ban
   if (!built) build();
   SlotList& l = *lists[static_cast<size_t>(bank)];
   const Reach& r = reaches[static_cast<size_t>(bank)];
-  l.result.assign(l.width, 0);
+  l.result.resize(l.width);
+  std::fill(l.result.begin(), l.result.end(), 0);
   const size_t start = r.releaseIndex.firstNotBelow(l.releases, relI);
   addEarlier(l, r, relI, start);
   addFrom(l, r, relI, end, start);
