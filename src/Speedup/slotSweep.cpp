@@ -12,11 +12,10 @@ void SlotSweep::forgetLists() {
     if (l) l->current = false;
 }
 
-SlotSweep::SlotList& SlotSweep::list(int bank) {
+SlotSweep::SlotList& SlotSweep::build(int bank) {
   std::unique_ptr<SlotList>& kept = lists[bank];
   if (!kept) kept = std::make_unique<SlotList>();
   SlotList& l = *kept;
-  if (l.current) return l;
   l.prefix.clear();
   take(l, index->allCoreLists(bank));
   buildSlotSums(l);
@@ -52,47 +51,45 @@ void SlotSweep::addWhole(SlotList& l, size_t lo, size_t hi) {
     result[l.entries[at].slot] += l.entries[at].demand;
 }
 
+void SlotSweep::addPart(SlotList& l, size_t at, longint_t end) const {
+  const longint_t part = entryAccesses(l, at, end - l.releases[at]);
+  l.result[l.entries[at].slot] += part;
+  if (part != l.entries[at].demand) l.partial.push_back({at, part});
+}
+
 void SlotSweep::count(SlotList& l, longint_t end) const {
   const Window w = window(l, end);
   l.result = l.before;
   addWhole(l, w.lo, w.mid);
-  l.partCounts.resize(l.entries.size());
-  for (size_t at = w.mid; at < w.hi; ++at) {
-    const longint_t part = entryAccesses(l, at, end - l.releases[at]);
-    l.partCounts[at] = part;
-    l.result[l.entries[at].slot] += part;
-  }
+  l.partial.clear();
+  for (size_t at = w.mid; at < w.hi; ++at) addPart(l, at, end);
   // What the entries of idle nodes count changes as their nodes start.
   l.lastKept = l.idle.empty();
   l.lastEnd = end;
-  l.lastMid = w.mid;
   l.lastStop = w.hi;
   addPartial(l, Window{w.hi, w.hi, w.hi}, end,
              [&l](size_t at, longint_t part) { l.result[l.entries[at].slot] += part; });
 }
 
-// An entry that the last window counted whole still counts whole; one it
-// counted in part, or that it did not reach, counts anew.
+// An entry that the last window counted whole still counts whole, as the
+// count grows with the window; one it counted in part, or that it did not
+// reach, counts anew.
 bool SlotSweep::extend(SlotList& l, longint_t end) const {
   size_t stop = l.lastStop;
   const size_t most = l.lastStop + 2 * l.stride;
   for (; stop < l.entries.size() && l.releases[stop] < end; ++stop)
     if (stop == most) return false;
-  size_t mid = l.lastMid;
-  if (l.longest != unreachable && end >= l.longest)
-    while (mid < stop && l.releases[mid] <= end - l.longest) ++mid;
-  std::fill(l.partCounts.begin() + static_cast<long>(l.lastStop),
-            l.partCounts.begin() + static_cast<long>(stop), 0);
-  for (size_t at = l.lastMid; at < stop; ++at) {
-    const longint_t part = entryAccesses(l, at, end - l.releases[at]);
-    l.result[l.entries[at].slot] += part - l.partCounts[at];
-    l.partCounts[at] = part;
+  size_t kept = 0;
+  for (const SlotList::Counted& p : l.partial) {
+    const longint_t part = entryAccesses(l, p.at, end - l.releases[p.at]);
+    l.result[l.entries[p.at].slot] += part - p.count;
+    if (part != l.entries[p.at].demand) l.partial[kept++] = {p.at, part};
   }
+  l.partial.resize(kept);
+  for (size_t at = l.lastStop; at < stop; ++at) addPart(l, at, end);
   l.lastEnd = end;
-  l.lastMid = mid;
   l.lastStop = stop;
   l.stopHint = stop;
-  l.wholeHint = mid;
   return true;
 }
 
