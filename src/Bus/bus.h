@@ -68,9 +68,9 @@ class Bus : public Interference {
   // Up to 2^24 a length and a delay are exact in single precision, and the
   // rounded quotient stays on the same side of every integer as the exact
   // one, so its ceiling is the integer one.
+  static constexpr longint_t exactQuotients = longint_t{1} << 24;
   static longint_t windowQuotient(longint_t length, int delay) {
-    constexpr longint_t exact = longint_t{1} << 24;
-    if (length <= exact && delay > 0 && static_cast<longint_t>(delay) <= exact) {
+    if (length <= exactQuotients && delay > 0 && static_cast<longint_t>(delay) <= exactQuotients) {
       const auto d = static_cast<std::uint32_t>(delay);
       return (static_cast<std::uint32_t>(length) + d - 1) / d;
     }
