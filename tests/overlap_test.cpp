@@ -2,6 +2,7 @@
 #include <climits>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -149,6 +150,20 @@ TEST(OverlapIndex, WindowOperationsAnswerAsWithoutIt) {
       EXPECT_EQ(model.getInterference(i, t, &ns, bank), indexed) << what << " change " << change;
     }
     expectSameAnswers(model, ns, index, banks, windows, what + " after changes");
+
+    // The next settlings under new release dates, of no node, some or all,
+    // with the index kept and restarted.
+    for (int settling = 0; settling < 2; ++settling) {
+      const int moved = scenes.pick(0, 2);
+      for (int k = 0; k < n; ++k) {
+        if (moved == 2 || (moved == 1 && scenes.pick(0, 3) == 0))
+          ns.setReleaseDate(k, scenes.time());
+        ns.setResponseTime(k, scenes.time());
+      }
+      index.restart();
+      expectSameAnswers(model, ns, index, banks, windows,
+                        what + " settling " + std::to_string(settling));
+    }
   }
 }
 
@@ -351,6 +366,88 @@ TEST(ReleaseSweep, CountsAsComputeAWhileWindowsMoveAtADate) {
                                   std::to_string(settling) + " step " + std::to_string(step));
           }
         }
+      }
+    }
+  }
+}
+
+void expectSameEntries(std::span<const OverlapIndex::Entry> kept,
+                       std::span<const OverlapIndex::Entry> fresh, const std::string& what) {
+  ASSERT_EQ(kept.size(), fresh.size()) << what;
+  for (size_t e = 0; e < kept.size(); ++e) {
+    const OverlapIndex::Entry &a = kept[e], &b = fresh[e];
+    EXPECT_TRUE(a.release == b.release && a.demand == b.demand && a.node == b.node &&
+                a.slot == b.slot && a.bank == b.bank)
+        << what << " entry " << e;
+  }
+}
+
+// An index restarted for the next settling answers as one built for it,
+// whether no release date moved, a few or all, and whatever tables it had
+// built before; so does a sweep over it.
+TEST(OverlapIndex, RestartedAnswersAsOneBuiltAnew) {
+  Scenes scenes(41);
+  for (int run = 0; run < 200; ++run) {
+    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
+    const auto platform = scenes.platform("BusRR", cores, banks);
+    Nodeset ns;
+    scenes.fill(ns, cores, banks, run < 150 ? 12 : 200);
+    const int n = static_cast<int>(ns.getSize());
+    const int delay = platform->proc.getAccDelay();
+    OverlapIndex kept(ns, banks);
+    SlotSweep sweep(ns, banks, delay);
+    std::vector<longint_t> dates = scenes.settle(ns);
+    for (int settling = 0; settling < 5; ++settling) {
+      const std::string what =
+          "run " + std::to_string(run) + " settling " + std::to_string(settling);
+      if (settling > 0) {
+        const int moved = scenes.pick(0, 2);
+        if (moved == 2) dates = scenes.settle(ns);
+        for (int k = 0; moved == 1 && k < n; ++k)
+          if (scenes.pick(0, 3) == 0)
+            ns.setReleaseDate(k, static_cast<longint_t>(scenes.pick(0, 60)));
+        for (int k = 0; moved < 2 && k < n; ++k)
+          ns.setResponseTime(
+              k, static_cast<longint_t>(scenes.pick(ns.getProcDemand(k) == 0 ? 0 : 1, 60)));
+        dates.clear();
+        for (int k = 0; k < n; ++k) dates.push_back(ns.getReleaseDate(k));
+        std::sort(dates.begin(), dates.end());
+        dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
+        kept.restart();
+      }
+      OverlapIndex fresh(ns, banks);
+      // Each kind of table is asked of the kept index in some settlings only.
+      const int asked = scenes.pick(0, 31);
+      EXPECT_EQ(kept.releaseOrder(), fresh.releaseOrder()) << what;
+      EXPECT_EQ(kept.responseBound(), fresh.responseBound()) << what;
+      const longint_t relI = static_cast<longint_t>(scenes.pick(0, 60));
+      const longint_t end = relI + static_cast<longint_t>(scenes.pick(0, 60));
+      for (int bank = 0; bank < banks; ++bank) {
+        if (asked & 1)
+          expectSameEntries(kept.allCoreListsNear(bank, relI, end),
+                            fresh.allCoreListsNear(bank, relI, end), what + " core lists");
+        if (asked & 2)
+          expectSameEntries(kept.nodesNear(bank, relI, end), fresh.nodesNear(bank, relI, end),
+                            what + " nodes");
+        for (int slot = 0; (asked & 4) && slot < kept.slots(); ++slot)
+          expectSameEntries(kept.coreListNear(slot, bank, relI, end),
+                            fresh.coreListNear(slot, bank, relI, end), what + " core list");
+        for (int core = 0; (asked & 4) && core < cores; ++core)
+          EXPECT_EQ(kept.listDemand(core, bank), fresh.listDemand(core, bank)) << what;
+      }
+      for (int slot = 0; (asked & 8) && slot < kept.slots(); ++slot)
+        expectSameEntries(kept.coreListNearEveryBank(slot, relI, end),
+                          fresh.coreListNearEveryBank(slot, relI, end), what + " every bank");
+      if (asked & 16)
+        expectSameEntries(kept.nodesEveryBank(), fresh.nodesEveryBank(), what + " nodes");
+      if (delay == 0) continue;
+      sweep.begin(kept);
+      for (longint_t date : dates) {
+        sweep.enter(date);
+        for (int i = 0; i < n; ++i)
+          if (ns.getReleaseDate(i) == date)
+            expectSweptCounts(sweep, *platform->bus, ns, kept, i, scenes.pick(0, banks - 1),
+                              static_cast<longint_t>(scenes.pick(0, 80)), delay, what);
       }
     }
   }
