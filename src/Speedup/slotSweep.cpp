@@ -32,6 +32,8 @@ void SlotSweep::buildSlotSums(SlotList& l) const {
   }
   if (l.entries.size() % l.stride == 0) l.prefix.insert(l.prefix.end(), sums.begin(), sums.end());
   l.before.assign(l.width, 0);
+  l.result.assign(l.width, 0);
+  l.partial.resize(l.entries.size());
 }
 
 void SlotSweep::addWhole(SlotList& l, size_t lo, size_t hi) {
@@ -54,14 +56,15 @@ void SlotSweep::addWhole(SlotList& l, size_t lo, size_t hi) {
 void SlotSweep::addPart(SlotList& l, size_t at, longint_t end) const {
   const longint_t part = entryAccesses(l, at, end - l.releases[at]);
   l.result[l.entries[at].slot] += part;
-  if (part != l.entries[at].demand) l.partial.push_back({at, part});
+  l.partial[l.parts] = {at, part};
+  l.parts += part != l.entries[at].demand ? 1 : 0;
 }
 
 void SlotSweep::count(SlotList& l, longint_t end) const {
   const Window w = window(l, end);
-  l.result = l.before;
+  std::copy(l.before.begin(), l.before.end(), l.result.begin());
   addWhole(l, w.lo, w.mid);
-  l.partial.clear();
+  l.parts = 0;
   for (size_t at = w.mid; at < w.hi; ++at) addPart(l, at, end);
   // What the entries of idle nodes count changes as their nodes start.
   l.lastKept = l.idle.empty();
@@ -79,13 +82,13 @@ bool SlotSweep::extend(SlotList& l, longint_t end) const {
   const size_t most = l.lastStop + 2 * l.stride;
   for (; stop < l.entries.size() && l.releases[stop] < end; ++stop)
     if (stop == most) return false;
-  size_t kept = 0;
-  for (const SlotList::Counted& p : l.partial) {
-    const longint_t part = entryAccesses(l, p.at, end - l.releases[p.at]);
-    l.result[l.entries[p.at].slot] += part - p.count;
-    if (part != l.entries[p.at].demand) l.partial[kept++] = {p.at, part};
+  const size_t parts = l.parts;
+  l.parts = 0;
+  for (size_t p = 0; p < parts; ++p) {
+    const SlotList::Counted counted = l.partial[p];
+    l.result[l.entries[counted.at].slot] -= counted.count;
+    addPart(l, counted.at, end);
   }
-  l.partial.resize(kept);
   for (size_t at = l.lastStop; at < stop; ++at) addPart(l, at, end);
   l.lastEnd = end;
   l.lastStop = stop;

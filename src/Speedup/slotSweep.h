@@ -22,8 +22,9 @@ class SlotSweep : public ReleaseSweep {
   // entries at most, so that the rows take about the room of the entries; the
   // counts of the taken entries at the date.
   // The counts by slot of the last window at the date, with where it ended:
-  // the entries up to lastStop count whole but those in partial, with their
-  // counts. The next window at the date that ends no earlier starts from them.
+  // the entries up to lastStop count whole but the first parts in partial,
+  // with their counts. The next window at the date that ends no earlier starts
+  // from them. partial has room for every entry.
   struct SlotList : List {
     struct Counted {
       size_t at;
@@ -36,6 +37,7 @@ class SlotSweep : public ReleaseSweep {
     std::vector<longint_t> before;
     std::vector<longint_t> result;
     std::vector<Counted> partial;
+    size_t parts = 0;
     bool lastKept = false;
     longint_t lastEnd = 0;
     size_t lastStop = 0;
