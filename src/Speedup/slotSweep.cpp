@@ -89,7 +89,12 @@ bool SlotSweep::extend(SlotList& l, longint_t end) const {
     l.result[l.entries[counted.at].slot] -= counted.count;
     addPart(l, counted.at, end);
   }
-  for (size_t at = l.lastStop; at < stop; ++at) addPart(l, at, end);
+  // Of the entries it did not reach, those released by end - longest count whole.
+  size_t whole = l.lastStop;
+  if (l.longest != unreachable && end >= l.longest)
+    while (whole < stop && l.releases[whole] <= end - l.longest) ++whole;
+  addWhole(l, l.lastStop, whole);
+  for (size_t at = whole; at < stop; ++at) addPart(l, at, end);
   l.lastEnd = end;
   l.lastStop = stop;
   l.stopHint = stop;
