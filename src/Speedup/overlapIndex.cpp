@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include "nodeset.h"
 
@@ -52,7 +53,9 @@ struct OverlapIndex::Tables {
   std::vector<size_t> demandsFrom;
   std::vector<longint_t> byRelease;
   std::vector<longint_t> releaseOf;
-  std::vector<longint_t> movedNodes, keptNodes;  // room for takeReleases
+  // Room for takeReleases: the moved nodes with their dates, and the others.
+  std::vector<std::pair<longint_t, longint_t>> movedNodes;
+  std::vector<longint_t> keptNodes;
   MemoryNodes memory;
 
   std::vector<std::vector<Sorted>> slotLists;      // per slot and bank
@@ -107,7 +110,7 @@ OverlapIndex::Tables::Tables(const Nodeset& ns, int bankCount) : banks(bankCount
 }
 
 // The nodes whose date stayed keep their order; the moved ones are sorted
-// apart and merged in.
+// apart, by date and index, and merged in.
 bool OverlapIndex::Tables::takeReleases(const Nodeset& ns) {
   movedNodes.clear();
   keptNodes.clear();
@@ -117,14 +120,20 @@ bool OverlapIndex::Tables::takeReleases(const Nodeset& ns) {
       keptNodes.push_back(k);
     } else {
       releaseOf[k] = release;
-      movedNodes.push_back(k);
+      movedNodes.emplace_back(release, k);
     }
   }
   if (movedNodes.empty()) return false;
-  const auto before = [this](longint_t a, longint_t b) { return earlier(a, b); };
-  std::sort(movedNodes.begin(), movedNodes.end(), before);
-  std::merge(keptNodes.begin(), keptNodes.end(), movedNodes.begin(), movedNodes.end(),
-             byRelease.begin(), before);
+  std::sort(movedNodes.begin(), movedNodes.end());
+  auto out = byRelease.begin();
+  auto moved = movedNodes.begin();
+  for (longint_t k : keptNodes) {
+    for (const std::pair<longint_t, longint_t> at(releaseOf[k], k);
+         moved != movedNodes.end() && *moved < at; ++moved)
+      *out++ = moved->second;
+    *out++ = k;
+  }
+  for (; moved != movedNodes.end(); ++moved) *out++ = moved->second;
   return true;
 }
 
