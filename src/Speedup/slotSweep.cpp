@@ -90,11 +90,11 @@ bool SlotSweep::extend(SlotList& l, longint_t end) const {
     addPart(l, counted.at, end);
   }
   // Of the entries it did not reach, those released by end - longest count whole.
-  size_t whole = l.lastStop;
+  size_t at = l.lastStop;
   if (l.longest != unreachable && end >= l.longest)
-    while (whole < stop && l.releases[whole] <= end - l.longest) ++whole;
-  addWhole(l, l.lastStop, whole);
-  for (size_t at = whole; at < stop; ++at) addPart(l, at, end);
+    for (; at < stop && l.releases[at] <= end - l.longest; ++at)
+      l.result[l.entries[at].slot] += l.entries[at].demand;
+  for (; at < stop; ++at) addPart(l, at, end);
   l.lastEnd = end;
   l.lastStop = stop;
   l.stopHint = stop;
