@@ -10,6 +10,7 @@
 
 #include "Speedup/overlapIndex.h"
 #include "Speedup/passCounts.h"
+#include "Speedup/previousSettling.h"
 #include "Speedup/rangeRankSums.h"
 #include "Speedup/rankSweep.h"
 #include "Speedup/rankTotals.h"
@@ -760,6 +761,76 @@ TEST(StaleNodes, ChangesReadByPriorityReachTheNextPass) {
   EXPECT_EQ(stale.next(0), 1u);  // node 0 reads neither, node 1 reads node 4
   EXPECT_EQ(stale.next(2), 2u);
   EXPECT_EQ(stale.next(3), 3u);  // the changed nodes themselves
+}
+
+// The nodes by release date, equal dates by index.
+std::vector<longint_t> releaseOrderOf(const Nodeset& ns) {
+  std::vector<longint_t> order(ns.getSize());
+  for (longint_t k = 0; k < order.size(); ++k) order[k] = k;
+  std::stable_sort(order.begin(), order.end(), [&ns](longint_t a, longint_t b) {
+    return ns.getReleaseDate(static_cast<int>(a)) < ns.getReleaseDate(static_cast<int>(b));
+  });
+  return order;
+}
+
+// A node keeps its last response time unless it moved, a changed node's
+// interval reaches past the date, or a moved node started or starts within
+// its last window, against that rule node by node; the moved nodes' dates of
+// both settlings are merged for the search.
+TEST(PreviousSettling, KeepsExactlyTheNodesNoChangeReaches) {
+  Scenes scenes(52);
+  for (int run = 0; run < 300; ++run) {
+    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 2);
+    Nodeset ns;
+    scenes.fill(ns, cores, banks, run < 250 ? 12 : 100);
+    const int n = static_cast<int>(ns.getSize());
+    const auto date = [&ns](longint_t k) { return ns.getReleaseDate(static_cast<int>(k)); };
+    const auto response = [&ns](longint_t k) { return ns.getResponseTime(static_cast<int>(k)); };
+    for (int k = 0; k < n; ++k) {
+      ns.setReleaseDate(k, static_cast<longint_t>(scenes.pick(0, 60)));
+      ns.setResponseTime(k, static_cast<longint_t>(scenes.pick(1, 30)));
+    }
+    PreviousSettling previous(ns);
+    previous.record(releaseOrderOf(ns));
+    std::vector<longint_t> oldRelease, oldResponse, newResponse;
+    for (int k = 0; k < n; ++k) {
+      oldRelease.push_back(date(k));
+      oldResponse.push_back(response(k));
+      const int change = scenes.pick(0, 5);
+      if (change == 0) ns.setReleaseDate(k, static_cast<longint_t>(scenes.pick(0, 60)));
+      newResponse.push_back(change == 1 ? static_cast<longint_t>(scenes.pick(1, 30)) : response(k));
+    }
+    const auto moved = [&](longint_t k) { return date(k) != oldRelease[k]; };
+    const auto expected = [&](longint_t i, longint_t at) {
+      if (moved(i)) return false;
+      for (longint_t k = 0; k < static_cast<longint_t>(n); ++k) {
+        if (moved(k)) {
+          if (oldRelease[k] < at && oldRelease[k] + oldResponse[k] > at) return false;
+          if (date(k) < at && date(k) + newResponse[k] > at) return false;
+          for (longint_t start : {oldRelease[k], date(k)})
+            if (start >= at && start < at + oldResponse[i]) return false;
+        } else if (date(k) < at && newResponse[k] != oldResponse[k] &&
+                   date(k) + std::max(newResponse[k], oldResponse[k]) > at) {
+          return false;
+        }
+      }
+      return true;
+    };
+    const std::vector<longint_t> order = releaseOrderOf(ns);
+    previous.begin(order);
+    for (size_t first = 0; first < order.size();) {
+      const longint_t at = date(order[first]);
+      previous.enter(at);
+      size_t last = first;
+      for (; last < order.size() && date(order[last]) == at; ++last)
+        EXPECT_EQ(previous.keeps(order[last]), expected(order[last], at))
+            << "run " << run << " node " << order[last] << " date " << at;
+      for (; first < last; ++first) {
+        ns.setResponseTime(static_cast<int>(order[first]), newResponse[order[first]]);
+        previous.settled(order[first]);
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -89,16 +89,17 @@ size_t partitionNear(const std::vector<longint_t>& dates, size_t lo, size_t hi, 
 }  // namespace
 
 // Entries released from the date to end - longest count their whole demand,
-// those up to end in part; the first lie close below the window's end.
+// those up to end in part.
 ReleaseSweep::Window ReleaseSweep::window(List& l, longint_t end) const {
   const size_t stop = partitionNear(l.releases, l.taken, l.releases.size(), l.stopHint,
                                     [end](longint_t r) { return r < end; });
   size_t whole = l.taken;
   if (l.longest != unreachable && end >= l.longest) {
     const longint_t last = end - l.longest;
-    whole =
-        partitionNear(l.releases, l.taken, stop, stop, [last](longint_t r) { return r <= last; });
+    whole = partitionNear(l.releases, l.taken, stop, l.wholeHint,
+                          [last](longint_t r) { return r <= last; });
   }
   l.stopHint = stop;
+  l.wholeHint = whole;
   return {l.taken, whole, stop};
 }

@@ -67,9 +67,9 @@ class ReleaseSweep {
 
     std::span<const OverlapIndex::Entry> entries;
     std::vector<longint_t> releases;
-    std::vector<longint_t> full;  // per entry, see Bus::fullLength
-    longint_t longest = 0;        // largest full length
-    size_t stopHint = 0;          // where the last window ended
+    std::vector<longint_t> full;         // per entry, see Bus::fullLength
+    longint_t longest = 0;               // largest full length
+    size_t stopHint = 0, wholeHint = 0;  // where the last window ended
 
     // The sweep: entries released before date are taken in.
     bool ready = false;
