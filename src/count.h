@@ -2,6 +2,7 @@
 #define TOLLBRIG_COUNT_H
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 #include "keys.h"
@@ -14,6 +15,24 @@ inline longint_t toCount(double value) {
   if (!std::isfinite(value) || value <= 0.0) return 0;
   if (value >= 18446744073709551616.0) return std::numeric_limits<longint_t>::max();
   return static_cast<longint_t>(value);
+}
+
+// Up to this, lengths and delays are exact in single precision.
+constexpr longint_t exactQuotients = longint_t{1} << 24;
+
+// ceilf(length / delay) in single precision as a count; the delay is widened
+// to signed 64 bits and taken as unsigned. A delay of 0 gives 0.
+// Up to 2^24 a length and a delay are exact in single precision, and the
+// rounded quotient stays on the same side of every integer as the exact
+// one, so its ceiling is the integer one.
+// The quotient in single precision, apart so that the integer one stays small.
+longint_t singlePrecisionQuotient(longint_t length, int delay);
+inline longint_t windowQuotient(longint_t length, int delay) {
+  if (length <= exactQuotients && delay > 0 && static_cast<longint_t>(delay) <= exactQuotients) {
+    const auto d = static_cast<std::uint32_t>(delay);
+    return (static_cast<std::uint32_t>(length) + d - 1) / d;
+  }
+  return singlePrecisionQuotient(length, delay);
 }
 
 #endif

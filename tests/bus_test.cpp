@@ -201,6 +201,36 @@ TEST(BusWindow, WindowQuotientIsTheSinglePrecisionOne) {
             << "length " << length << " delay " << delay;
 }
 
+// The full length is the least length whose window quotient reaches the
+// demand: for short demands and delays, where the demand times the delay
+// crosses 2^24, and for delays past it and negative ones.
+TEST(BusWindow, FullLengthIsTheLeastLengthThatReachesTheDemand) {
+  const longint_t top = longint_t{1} << 24;
+  const auto expectLeast = [](longint_t demand, int delay) {
+    const longint_t full = Bus::fullLength(demand, delay);
+    const auto reaches = [&](longint_t length) {
+      return Bus::windowQuotient(length, delay) >= demand;
+    };
+    if (full == Bus::unreachable) {
+      EXPECT_FALSE(reaches(Bus::unreachable)) << "demand " << demand << " delay " << delay;
+      return;
+    }
+    EXPECT_TRUE(reaches(full)) << "demand " << demand << " delay " << delay;
+    EXPECT_TRUE(full == 0 || !reaches(full - 1)) << "demand " << demand << " delay " << delay;
+  };
+  for (int delay = -2; delay <= 20; ++delay)
+    for (longint_t demand = 0; demand <= 300; ++demand) expectLeast(demand, delay);
+  for (int delay :
+       {1, 3, 7, 10, 255, (1 << 24) - 1, 1 << 24, (1 << 24) + 1, std::numeric_limits<int>::max()}) {
+    const longint_t step = static_cast<longint_t>(delay);
+    for (longint_t near : {top / step, (top - 1) / step + 1, 2 * top / step, 3 * top / step})
+      for (longint_t demand = near > 3 ? near - 3 : 0; demand <= near + 3; ++demand)
+        expectLeast(demand, delay);
+    for (longint_t demand : {top - 1, top, top + 1, 2 * top + 1, ~longint_t{0}})
+      expectLeast(demand, delay);
+  }
+}
+
 TEST(BusWindow, CoreSumsAndOwnTransactions) {
   Nodeset ns = modelNodes();
   auto proc = makeProcessor({});

@@ -2,6 +2,7 @@
 #include <climits>
 #include <optional>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 
 #include "Speedup/overlapIndex.h"
 #include "Speedup/passCounts.h"
+#include "Speedup/previousSettling.h"
 #include "Speedup/rangeRankSums.h"
 #include "Speedup/rankSweep.h"
 #include "Speedup/rankTotals.h"
@@ -150,6 +152,20 @@ TEST(OverlapIndex, WindowOperationsAnswerAsWithoutIt) {
       EXPECT_EQ(model.getInterference(i, t, &ns, bank), indexed) << what << " change " << change;
     }
     expectSameAnswers(model, ns, index, banks, windows, what + " after changes");
+
+    // The next settlings under new release dates, of no node, some or all,
+    // with the index kept and restarted.
+    for (int settling = 0; settling < 2; ++settling) {
+      const int moved = scenes.pick(0, 2);
+      for (int k = 0; k < n; ++k) {
+        if (moved == 2 || (moved == 1 && scenes.pick(0, 3) == 0))
+          ns.setReleaseDate(k, scenes.time());
+        ns.setResponseTime(k, scenes.time());
+      }
+      index.restart();
+      expectSameAnswers(model, ns, index, banks, windows,
+                        what + " settling " + std::to_string(settling));
+    }
   }
 }
 
@@ -416,6 +432,88 @@ TEST(ReleaseSweep, CountsAsComputeAWhileWindowsMoveAtADate) {
                                   std::to_string(settling) + " step " + std::to_string(step));
           }
         }
+      }
+    }
+  }
+}
+
+void expectSameEntries(std::span<const OverlapIndex::Entry> kept,
+                       std::span<const OverlapIndex::Entry> fresh, const std::string& what) {
+  ASSERT_EQ(kept.size(), fresh.size()) << what;
+  for (size_t e = 0; e < kept.size(); ++e) {
+    const OverlapIndex::Entry &a = kept[e], &b = fresh[e];
+    EXPECT_TRUE(a.release == b.release && a.demand == b.demand && a.node == b.node &&
+                a.slot == b.slot && a.bank == b.bank)
+        << what << " entry " << e;
+  }
+}
+
+// An index restarted for the next settling answers as one built for it,
+// whether no release date moved, a few or all, and whatever tables it had
+// built before; so does a sweep over it.
+TEST(OverlapIndex, RestartedAnswersAsOneBuiltAnew) {
+  Scenes scenes(41);
+  for (int run = 0; run < 200; ++run) {
+    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
+    const auto platform = scenes.platform("BusRR", cores, banks);
+    Nodeset ns;
+    scenes.fill(ns, cores, banks, run < 150 ? 12 : 200);
+    const int n = static_cast<int>(ns.getSize());
+    const int delay = platform->proc.getAccDelay();
+    OverlapIndex kept(ns, banks);
+    SlotSweep sweep(ns, banks, delay);
+    std::vector<longint_t> dates = scenes.settle(ns);
+    for (int settling = 0; settling < 5; ++settling) {
+      const std::string what =
+          "run " + std::to_string(run) + " settling " + std::to_string(settling);
+      if (settling > 0) {
+        const int moved = scenes.pick(0, 2);
+        if (moved == 2) dates = scenes.settle(ns);
+        for (int k = 0; moved == 1 && k < n; ++k)
+          if (scenes.pick(0, 3) == 0)
+            ns.setReleaseDate(k, static_cast<longint_t>(scenes.pick(0, 60)));
+        for (int k = 0; moved < 2 && k < n; ++k)
+          ns.setResponseTime(
+              k, static_cast<longint_t>(scenes.pick(ns.getProcDemand(k) == 0 ? 0 : 1, 60)));
+        dates.clear();
+        for (int k = 0; k < n; ++k) dates.push_back(ns.getReleaseDate(k));
+        std::sort(dates.begin(), dates.end());
+        dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
+        kept.restart();
+      }
+      OverlapIndex fresh(ns, banks);
+      // Each kind of table is asked of the kept index in some settlings only.
+      const int asked = scenes.pick(0, 31);
+      EXPECT_EQ(kept.releaseOrder(), fresh.releaseOrder()) << what;
+      EXPECT_EQ(kept.responseBound(), fresh.responseBound()) << what;
+      const longint_t relI = static_cast<longint_t>(scenes.pick(0, 60));
+      const longint_t end = relI + static_cast<longint_t>(scenes.pick(0, 60));
+      for (int bank = 0; bank < banks; ++bank) {
+        if (asked & 1)
+          expectSameEntries(kept.allCoreListsNear(bank, relI, end),
+                            fresh.allCoreListsNear(bank, relI, end), what + " core lists");
+        if (asked & 2)
+          expectSameEntries(kept.nodesNear(bank, relI, end), fresh.nodesNear(bank, relI, end),
+                            what + " nodes");
+        for (int slot = 0; (asked & 4) && slot < kept.slots(); ++slot)
+          expectSameEntries(kept.coreListNear(slot, bank, relI, end),
+                            fresh.coreListNear(slot, bank, relI, end), what + " core list");
+        for (int core = 0; (asked & 4) && core < cores; ++core)
+          EXPECT_EQ(kept.listDemand(core, bank), fresh.listDemand(core, bank)) << what;
+      }
+      for (int slot = 0; (asked & 8) && slot < kept.slots(); ++slot)
+        expectSameEntries(kept.coreListNearEveryBank(slot, relI, end),
+                          fresh.coreListNearEveryBank(slot, relI, end), what + " every bank");
+      if (asked & 16)
+        expectSameEntries(kept.nodesEveryBank(), fresh.nodesEveryBank(), what + " nodes");
+      if (delay == 0) continue;
+      sweep.begin(kept);
+      for (longint_t date : dates) {
+        sweep.enter(date);
+        for (int i = 0; i < n; ++i)
+          if (ns.getReleaseDate(i) == date)
+            expectSweptCounts(sweep, *platform->bus, ns, kept, i, scenes.pick(0, banks - 1),
+                              static_cast<longint_t>(scenes.pick(0, 80)), delay, what);
       }
     }
   }
@@ -728,6 +826,76 @@ TEST(StaleNodes, ChangesReadByPriorityReachTheNextPass) {
   EXPECT_EQ(stale.next(0), 1u);  // node 0 reads neither, node 1 reads node 4
   EXPECT_EQ(stale.next(2), 2u);
   EXPECT_EQ(stale.next(3), 3u);  // the changed nodes themselves
+}
+
+// The nodes by release date, equal dates by index.
+std::vector<longint_t> releaseOrderOf(const Nodeset& ns) {
+  std::vector<longint_t> order(ns.getSize());
+  for (longint_t k = 0; k < order.size(); ++k) order[k] = k;
+  std::stable_sort(order.begin(), order.end(), [&ns](longint_t a, longint_t b) {
+    return ns.getReleaseDate(static_cast<int>(a)) < ns.getReleaseDate(static_cast<int>(b));
+  });
+  return order;
+}
+
+// A node keeps its last response time unless it moved, a changed node's
+// interval reaches past the date, or a moved node started or starts within
+// its last window, against that rule node by node; the moved nodes' dates of
+// both settlings are merged for the search.
+TEST(PreviousSettling, KeepsExactlyTheNodesNoChangeReaches) {
+  Scenes scenes(52);
+  for (int run = 0; run < 300; ++run) {
+    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 2);
+    Nodeset ns;
+    scenes.fill(ns, cores, banks, run < 250 ? 12 : 100);
+    const int n = static_cast<int>(ns.getSize());
+    const auto date = [&ns](longint_t k) { return ns.getReleaseDate(static_cast<int>(k)); };
+    const auto response = [&ns](longint_t k) { return ns.getResponseTime(static_cast<int>(k)); };
+    for (int k = 0; k < n; ++k) {
+      ns.setReleaseDate(k, static_cast<longint_t>(scenes.pick(0, 60)));
+      ns.setResponseTime(k, static_cast<longint_t>(scenes.pick(1, 30)));
+    }
+    PreviousSettling previous(ns);
+    previous.record(releaseOrderOf(ns));
+    std::vector<longint_t> oldRelease, oldResponse, newResponse;
+    for (int k = 0; k < n; ++k) {
+      oldRelease.push_back(date(k));
+      oldResponse.push_back(response(k));
+      const int change = scenes.pick(0, 5);
+      if (change == 0) ns.setReleaseDate(k, static_cast<longint_t>(scenes.pick(0, 60)));
+      newResponse.push_back(change == 1 ? static_cast<longint_t>(scenes.pick(1, 30)) : response(k));
+    }
+    const auto moved = [&](longint_t k) { return date(k) != oldRelease[k]; };
+    const auto expected = [&](longint_t i, longint_t at) {
+      if (moved(i)) return false;
+      for (longint_t k = 0; k < static_cast<longint_t>(n); ++k) {
+        if (moved(k)) {
+          if (oldRelease[k] < at && oldRelease[k] + oldResponse[k] > at) return false;
+          if (date(k) < at && date(k) + newResponse[k] > at) return false;
+          for (longint_t start : {oldRelease[k], date(k)})
+            if (start >= at && start < at + oldResponse[i]) return false;
+        } else if (date(k) < at && newResponse[k] != oldResponse[k] &&
+                   date(k) + std::max(newResponse[k], oldResponse[k]) > at) {
+          return false;
+        }
+      }
+      return true;
+    };
+    const std::vector<longint_t> order = releaseOrderOf(ns);
+    previous.begin(order);
+    for (size_t first = 0; first < order.size();) {
+      const longint_t at = date(order[first]);
+      previous.enter(at);
+      size_t last = first;
+      for (; last < order.size() && date(order[last]) == at; ++last)
+        EXPECT_EQ(previous.keeps(order[last]), expected(order[last], at))
+            << "run " << run << " node " << order[last] << " date " << at;
+      for (; first < last; ++first) {
+        ns.setResponseTime(static_cast<int>(order[first]), newResponse[order[first]]);
+        previous.settled(order[first]);
+      }
+    }
+  }
 }
 
 }  // namespace

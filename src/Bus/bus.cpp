@@ -129,6 +129,8 @@ longint_t Bus::fullLength(longint_t demand, int delay) {
   const longint_t step = static_cast<longint_t>(delay);
   if (demand - 1 <= (unreachable - 1) / step) {
     const longint_t guess = (demand - 1) * step + 1;
+    // There the quotient is the integer ceiling, which reaches the demand from guess on.
+    if (guess <= exactQuotients && step <= exactQuotients) return guess;
     if (reaches(guess) && !reaches(guess - 1)) return guess;
   }
   if (!reaches(unreachable)) return unreachable;

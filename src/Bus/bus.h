@@ -63,19 +63,9 @@ class Bus : public Interference {
   longint_t windowAccesses(int i, longint_t k, longint_t t, Nodeset* nodeset, int bank);
 
   static bool isRealCore(int core);
-  // ceilf(length / delay) in single precision as a count; the delay is widened
-  // to signed 64 bits and taken as unsigned. A delay of 0 gives 0.
-  // Up to 2^24 a length and a delay are exact in single precision, and the
-  // rounded quotient stays on the same side of every integer as the exact
-  // one, so its ceiling is the integer one.
+  // See ::windowQuotient.
   static longint_t windowQuotient(longint_t length, int delay) {
-    constexpr longint_t exact = longint_t{1} << 24;
-    if (length <= exact && delay > 0 && static_cast<longint_t>(delay) <= exact) {
-      const auto d = static_cast<std::uint32_t>(delay);
-      return (static_cast<std::uint32_t>(length) + d - 1) / d;
-    }
-    const float divisor = static_cast<float>(static_cast<longint_t>(static_cast<int64_t>(delay)));
-    return toCount(ceilf(static_cast<float>(length) / divisor));
+    return ::windowQuotient(length, delay);
   }
   // The least overlap length from which the window quotient reaches the
   // demand, unreachable when no length does. The quotient grows with the length.

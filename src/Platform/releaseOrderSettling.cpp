@@ -59,6 +59,7 @@ ReleaseOrderSettling::ReleaseOrderSettling(const ResponseTimeAnalysis& rta, Node
       ns(nodeset),
       processor(proc),
       previous(nodeset),
+      index(nodeset, proc.getNumberOfBanks()),
       modelsAllow(modelsRiseByOverlap()),
       charges(modelsAllow ? chargeBound(nodeset, proc) : 0) {}
 
@@ -74,7 +75,7 @@ bool ReleaseOrderSettling::modelsRiseByOverlap() const {
 bool ReleaseOrderSettling::applies() const { return modelsAllow && sumsStaySmall(ns, charges); }
 
 bool ReleaseOrderSettling::settle() {
-  OverlapIndex index(ns, processor.getNumberOfBanks());
+  index.restart();
   if (!sweep) sweep = processor.getBus()->makeSweep(ns, processor.getNumberOfBanks());
   if (sweep) sweep->begin(index);
   const Lent lent(processor.getBus(), index, sweep.get());
@@ -93,8 +94,8 @@ bool ReleaseOrderSettling::settle() {
     // A node that may run for 0 cycles is seen by those released with it.
     const bool mayIdle = std::any_of(together.begin(), together.end(),
                                      [this](int k) { return ns.getProcDemand(k) == 0; });
-    if (!mayIdle) std::erase_if(together, [&](int k) { return keeps(k, index); });
-    if (!settleReleasedTogether(together, index)) return false;
+    if (!mayIdle) std::erase_if(together, [&](int k) { return keeps(k); });
+    if (!settleReleasedTogether(together)) return false;
     for (size_t p = first; p < last; ++p) previous.settled(order[p]);
     first = last;
   }
@@ -104,7 +105,7 @@ bool ReleaseOrderSettling::settle() {
 }
 
 // Whether node i settles as in the last settling; it then takes that response time.
-bool ReleaseOrderSettling::keeps(int i, OverlapIndex& index) {
+bool ReleaseOrderSettling::keeps(int i) {
   if (!previous.keeps(i)) return false;
   const longint_t r = previous.responseTime(i);
   ns.setResponseTime(i, r);
@@ -114,8 +115,7 @@ bool ReleaseOrderSettling::keeps(int i, OverlapIndex& index) {
 
 // Each node in turn until its equation holds; again while one of them
 // started to run, as the others may see that.
-bool ReleaseOrderSettling::settleReleasedTogether(const std::vector<int>& nodes,
-                                                  OverlapIndex& index) {
+bool ReleaseOrderSettling::settleReleasedTogether(const std::vector<int>& nodes) {
   for (bool started = true; started;) {
     started = false;
     for (const int i : nodes) {

@@ -33,14 +33,15 @@ class ReleaseOrderSettling {
   void forget() { previous.forget(); }
 
  private:
-  bool settleReleasedTogether(const std::vector<int>& nodes, OverlapIndex& index);
-  bool keeps(int i, OverlapIndex& index);
+  bool settleReleasedTogether(const std::vector<int>& nodes);
+  bool keeps(int i);
   bool modelsRiseByOverlap() const;
 
   const ResponseTimeAnalysis& analysis;
   Nodeset& ns;
   Processor& processor;
   PreviousSettling previous;
+  OverlapIndex index;                   // kept from one settling to the next
   std::unique_ptr<ReleaseSweep> sweep;  // made by the first settle
   const bool modelsAllow;               // all that applies asks but the release dates
   const long double charges;            // what the models can charge a node, at most

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <utility>
 
 #include "nodeset.h"
 
@@ -14,6 +15,15 @@ struct OverlapIndex::Sorted {
     entries.push_back(e);
     releases.push_back(e.release);
   }
+  // Empties the list for a new fill, keeping its room; empty does so for count lists.
+  void clear() {
+    entries.clear();
+    releases.clear();
+  }
+  static void empty(std::vector<Sorted>& lists, int count) {
+    lists.resize(static_cast<size_t>(count));
+    for (Sorted& list : lists) list.clear();
+  }
 };
 
 // What every table is built from; each table is built on its first question.
@@ -25,6 +35,12 @@ struct OverlapIndex::Tables {
   // itself), in release order.
   template <typename Add>
   void forEachEntry(bool inLists, Add add) const;
+  // Whether node a comes before node b in release order.
+  bool earlier(longint_t a, longint_t b) const {
+    return releaseOf[a] != releaseOf[b] ? releaseOf[a] < releaseOf[b] : a < b;
+  }
+  // Takes the node set's release dates; false when none moved.
+  bool takeReleases(const Nodeset& ns);
 
   int banks;
   std::vector<int> coreOfSlot;  // ascending, so that a core's slot is found by search
@@ -37,6 +53,9 @@ struct OverlapIndex::Tables {
   std::vector<size_t> demandsFrom;
   std::vector<longint_t> byRelease;
   std::vector<longint_t> releaseOf;
+  // Room for takeReleases: the moved nodes with their dates, and the others.
+  std::vector<std::pair<longint_t, longint_t>> movedNodes;
+  std::vector<longint_t> keptNodes;
   MemoryNodes memory;
 
   std::vector<std::vector<Sorted>> slotLists;      // per slot and bank
@@ -86,8 +105,36 @@ OverlapIndex::Tables::Tables(const Nodeset& ns, int bankCount) : banks(bankCount
     demandsFrom.push_back(demands.size());
   }
   std::iota(byRelease.begin(), byRelease.end(), 0);
-  std::stable_sort(byRelease.begin(), byRelease.end(),
-                   [this](longint_t a, longint_t b) { return releaseOf[a] < releaseOf[b]; });
+  std::sort(byRelease.begin(), byRelease.end(),
+            [this](longint_t a, longint_t b) { return earlier(a, b); });
+}
+
+// The nodes whose date stayed keep their order; the moved ones are sorted
+// apart, by date and index, and merged in.
+bool OverlapIndex::Tables::takeReleases(const Nodeset& ns) {
+  movedNodes.clear();
+  keptNodes.clear();
+  for (longint_t k : byRelease) {
+    const longint_t release = ns.getReleaseDate(static_cast<int>(k));
+    if (release == releaseOf[k]) {
+      keptNodes.push_back(k);
+    } else {
+      releaseOf[k] = release;
+      movedNodes.emplace_back(release, k);
+    }
+  }
+  if (movedNodes.empty()) return false;
+  std::sort(movedNodes.begin(), movedNodes.end());
+  auto out = byRelease.begin();
+  auto moved = movedNodes.begin();
+  for (longint_t k : keptNodes) {
+    for (const std::pair<longint_t, longint_t> at(releaseOf[k], k);
+         moved != movedNodes.end() && *moved < at; ++moved)
+      *out++ = moved->second;
+    *out++ = k;
+  }
+  for (; moved != movedNodes.end(); ++moved) *out++ = moved->second;
+  return true;
 }
 
 template <typename Add>
@@ -114,6 +161,17 @@ const OverlapIndex::Tables& OverlapIndex::tables() const {
       bound = std::max(bound, ns.getResponseTime(static_cast<int>(k)));
   }
   return *built;
+}
+
+void OverlapIndex::restart() {
+  ++notes;
+  bound = 0;
+  if (!built) return;
+  for (longint_t k = 0; k < ns.getSize(); ++k)
+    bound = std::max(bound, ns.getResponseTime(static_cast<int>(k)));
+  Tables& t = *built;
+  if (!t.takeReleases(ns)) return;
+  t.slotListsBuilt = t.everyBankBuilt = t.listsBuilt = t.nodesBuilt = t.nodesEveryBankBuilt = false;
 }
 
 bool OverlapIndex::covers(const Nodeset& nodeset, int bank) const {
@@ -151,7 +209,8 @@ OverlapIndex::Tables& OverlapIndex::filled(bool Tables::*done, Fill fill) const 
 const std::vector<std::vector<OverlapIndex::Sorted>>& OverlapIndex::slotLists() const {
   return filled(&Tables::slotListsBuilt,
                 [this](Tables& t) {
-                  t.slotLists.assign(t.slots, std::vector<Sorted>(banks));
+                  t.slotLists.resize(static_cast<size_t>(t.slots));
+                  for (std::vector<Sorted>& lists : t.slotLists) Sorted::empty(lists, banks);
                   t.slotDemand.assign(t.slots, std::vector<longint_t>(banks, 0));
                   t.forEachEntry(true, [&t](const Entry& e) {
                     t.slotLists[e.slot][e.bank].add(e);
@@ -180,7 +239,7 @@ std::span<const OverlapIndex::Entry> OverlapIndex::coreListNear(int slot, int ba
 std::span<const OverlapIndex::Entry> OverlapIndex::coreListNearEveryBank(int slot, longint_t relI,
                                                                          longint_t end) const {
   const Tables& t = filled(&Tables::everyBankBuilt, [](Tables& into) {
-    into.slotEveryBank.assign(into.slots, Sorted{});
+    Sorted::empty(into.slotEveryBank, into.slots);
     into.forEachEntry(true, [&into](const Entry& e) { into.slotEveryBank[e.slot].add(e); });
   });
   return near(t.slotEveryBank[slot], relI, end);
@@ -189,7 +248,7 @@ std::span<const OverlapIndex::Entry> OverlapIndex::coreListNearEveryBank(int slo
 const OverlapIndex::Sorted& OverlapIndex::bankList(int bank) const {
   return filled(&Tables::listsBuilt,
                 [this](Tables& t) {
-                  t.lists.assign(banks, Sorted{});
+                  Sorted::empty(t.lists, banks);
                   t.forEachEntry(true, [&t](const Entry& e) { t.lists[e.bank].add(e); });
                 })
       .lists[bank];
@@ -198,7 +257,7 @@ const OverlapIndex::Sorted& OverlapIndex::bankList(int bank) const {
 const OverlapIndex::Sorted& OverlapIndex::bankNodes(int bank) const {
   return filled(&Tables::nodesBuilt,
                 [this](Tables& t) {
-                  t.nodes.assign(banks, Sorted{});
+                  Sorted::empty(t.nodes, banks);
                   t.forEachEntry(false, [&t](const Entry& e) { t.nodes[e.bank].add(e); });
                 })
       .nodes[bank];
@@ -207,6 +266,7 @@ const OverlapIndex::Sorted& OverlapIndex::bankNodes(int bank) const {
 const OverlapIndex::Sorted& OverlapIndex::everyBankNodes() const {
   return filled(&Tables::nodesEveryBankBuilt,
                 [](Tables& t) {
+                  t.nodesEveryBank.clear();
                   t.forEachEntry(false, [&t](const Entry& e) { t.nodesEveryBank.add(e); });
                 })
       .nodesEveryBank;

@@ -19,8 +19,9 @@ class Nodeset;
 // window. Each table is built on its first question, so a model that asks
 // none costs nothing.
 //
-// Release dates must not change while an index is in use, and every new
-// response time must be reported with noteResponseTime.
+// Release dates must not change while an index is in use, but between
+// settlings through restart, and every new response time must be reported
+// with noteResponseTime.
 class OverlapIndex {
  public:
   struct Entry {
@@ -39,6 +40,10 @@ class OverlapIndex {
   // Whether it answers for this node set on the banks 0 to banks - 1 together.
   bool coversEveryBank(const Nodeset& nodeset, int banks) const;
   void noteResponseTime(longint_t r);
+  // Takes the node set's release dates and response times anew, for the next
+  // settling; its core lists and demands must be as they were. The tables
+  // sorted by release date are built anew where a date moved.
+  void restart();
   // Counts the reported response times, so that a cached sum can tell it is current.
   unsigned long generation() const { return notes; }
 

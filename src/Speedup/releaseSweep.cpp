@@ -30,16 +30,12 @@ std::optional<longint_t> ReleaseSweep::sumBelow(const Nodeset&, longint_t, longi
   return std::nullopt;
 }
 
-longint_t ReleaseSweep::quotient(longint_t length) const {
-  static_assert(unreachable == Bus::unreachable);
-  return Bus::windowQuotient(length, delay);
-}
-
 bool ReleaseSweep::answers(const Nodeset& nodeset, longint_t relI, int d) const {
   return index != nullptr && &nodeset == &ns && d == delay && delay > 0 && relI == date;
 }
 
 void ReleaseSweep::take(List& l, std::span<const OverlapIndex::Entry> entries) const {
+  static_assert(unreachable == Bus::unreachable);
   l.clear();
   l.current = true;
   l.entries = entries;

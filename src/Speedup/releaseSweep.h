@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Speedup/overlapIndex.h"
+#include "count.h"
 #include "keys.h"
 #include "nodeset.h"
 
@@ -113,8 +114,7 @@ class ReleaseSweep {
     if (full != unreachable && length >= full) return l.entries[at].demand;
     return accesses(length, l.entries[at].demand);
   }
-  // Bus::windowQuotient at the delay.
-  longint_t quotient(longint_t length) const;
+  longint_t quotient(longint_t length) const { return windowQuotient(length, delay); }
 
   const Nodeset& ns;
   const OverlapIndex* index = nullptr;

@@ -12,11 +12,10 @@ void SlotSweep::forgetLists() {
     if (l) l->current = false;
 }
 
-SlotSweep::SlotList& SlotSweep::list(int bank) {
+SlotSweep::SlotList& SlotSweep::build(int bank) {
   std::unique_ptr<SlotList>& kept = lists[bank];
   if (!kept) kept = std::make_unique<SlotList>();
   SlotList& l = *kept;
-  if (l.current) return l;
   l.prefix.clear();
   take(l, index->allCoreLists(bank));
   buildSlotSums(l);
@@ -33,6 +32,8 @@ void SlotSweep::buildSlotSums(SlotList& l) const {
   }
   if (l.entries.size() % l.stride == 0) l.prefix.insert(l.prefix.end(), sums.begin(), sums.end());
   l.before.assign(l.width, 0);
+  l.result.assign(l.width, 0);
+  l.partial.resize(l.entries.size());
 }
 
 void SlotSweep::addWhole(SlotList& l, size_t lo, size_t hi) {
@@ -52,47 +53,51 @@ void SlotSweep::addWhole(SlotList& l, size_t lo, size_t hi) {
     result[l.entries[at].slot] += l.entries[at].demand;
 }
 
+void SlotSweep::addPart(SlotList& l, size_t at, longint_t end) const {
+  const longint_t part = entryAccesses(l, at, end - l.releases[at]);
+  l.result[l.entries[at].slot] += part;
+  l.partial[l.parts] = {at, part};
+  l.parts += part != l.entries[at].demand ? 1 : 0;
+}
+
 void SlotSweep::count(SlotList& l, longint_t end) const {
   const Window w = window(l, end);
-  l.result = l.before;
+  std::copy(l.before.begin(), l.before.end(), l.result.begin());
   addWhole(l, w.lo, w.mid);
-  l.partCounts.resize(l.entries.size());
-  for (size_t at = w.mid; at < w.hi; ++at) {
-    const longint_t part = entryAccesses(l, at, end - l.releases[at]);
-    l.partCounts[at] = part;
-    l.result[l.entries[at].slot] += part;
-  }
+  l.parts = 0;
+  for (size_t at = w.mid; at < w.hi; ++at) addPart(l, at, end);
   // What the entries of idle nodes count changes as their nodes start.
   l.lastKept = l.idle.empty();
   l.lastEnd = end;
-  l.lastMid = w.mid;
   l.lastStop = w.hi;
   addPartial(l, Window{w.hi, w.hi, w.hi}, end,
              [&l](size_t at, longint_t part) { l.result[l.entries[at].slot] += part; });
 }
 
-// An entry that the last window counted whole still counts whole; one it
-// counted in part, or that it did not reach, counts anew.
+// An entry that the last window counted whole still counts whole, as the
+// count grows with the window; one it counted in part, or that it did not
+// reach, counts anew.
 bool SlotSweep::extend(SlotList& l, longint_t end) const {
   size_t stop = l.lastStop;
   const size_t most = l.lastStop + 2 * l.stride;
   for (; stop < l.entries.size() && l.releases[stop] < end; ++stop)
     if (stop == most) return false;
-  size_t mid = l.lastMid;
-  if (l.longest != unreachable && end >= l.longest)
-    while (mid < stop && l.releases[mid] <= end - l.longest) ++mid;
-  std::fill(l.partCounts.begin() + static_cast<long>(l.lastStop),
-            l.partCounts.begin() + static_cast<long>(stop), 0);
-  for (size_t at = l.lastMid; at < stop; ++at) {
-    const longint_t part = entryAccesses(l, at, end - l.releases[at]);
-    l.result[l.entries[at].slot] += part - l.partCounts[at];
-    l.partCounts[at] = part;
+  const size_t parts = l.parts;
+  l.parts = 0;
+  for (size_t p = 0; p < parts; ++p) {
+    const SlotList::Counted counted = l.partial[p];
+    l.result[l.entries[counted.at].slot] -= counted.count;
+    addPart(l, counted.at, end);
   }
+  // Of the entries it did not reach, those released by end - longest count whole.
+  size_t at = l.lastStop;
+  if (l.longest != unreachable && end >= l.longest)
+    for (; at < stop && l.releases[at] <= end - l.longest; ++at)
+      l.result[l.entries[at].slot] += l.entries[at].demand;
+  for (; at < stop; ++at) addPart(l, at, end);
   l.lastEnd = end;
-  l.lastMid = mid;
   l.lastStop = stop;
   l.stopHint = stop;
-  l.wholeHint = mid;
   return true;
 }
 

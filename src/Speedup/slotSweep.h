@@ -22,24 +22,34 @@ class SlotSweep : public ReleaseSweep {
   // entries at most, so that the rows take about the room of the entries; the
   // counts of the taken entries at the date.
   // The counts by slot of the last window at the date, with where it ended:
-  // entries counted whole up to lastMid and in part up to lastStop, with
-  // their counts. The next window at the date that ends no earlier starts
-  // from them.
+  // the entries up to lastStop count whole but the first parts in partial,
+  // with their counts. The next window at the date that ends no earlier starts
+  // from them. partial has room for every entry.
   struct SlotList : List {
+    struct Counted {
+      size_t at;
+      longint_t count;
+    };
+
     size_t width = 0;
     size_t stride = 0;
     std::vector<longint_t> prefix;
     std::vector<longint_t> before;
     std::vector<longint_t> result;
-    std::vector<longint_t> partCounts;  // by entry, from lastMid to lastStop
+    std::vector<Counted> partial;
+    size_t parts = 0;
     bool lastKept = false;
     longint_t lastEnd = 0;
-    size_t lastMid = 0, lastStop = 0;
+    size_t lastStop = 0;
   };
 
   void forgetLists() override;
   // The list of the bank, built on its first question in a settling.
-  SlotList& list(int bank);
+  SlotList& list(int bank) {
+    SlotList* l = lists[bank].get();
+    return l != nullptr && l->current ? *l : build(bank);
+  }
+  SlotList& build(int bank);
   void buildSlotSums(SlotList& l) const;
   // Adds the demands of the entries from lo to hi by slot.
   static void addWhole(SlotList& l, size_t lo, size_t hi);
@@ -48,6 +58,9 @@ class SlotSweep : public ReleaseSweep {
   bool extend(SlotList& l, longint_t end) const;
   // The counts of a window up to end from the entries.
   void count(SlotList& l, longint_t end) const;
+  // Adds the count of the entry in a window up to end, keeping it in partial
+  // unless it counts whole.
+  void addPart(SlotList& l, size_t at, longint_t end) const;
 
   std::vector<std::unique_ptr<SlotList>> lists;
 };
