@@ -57,23 +57,17 @@ longint_t Bus::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   return sum;
 }
 
-const std::vector<int>& Bus::transactionBanks(const Nodeset& nodeset, int i, int banks) {
+const Nodeset::BankList& Bus::transactionBanks(const Nodeset& nodeset, int i, int banks) {
   const Nodeset::BankList& list = nodeset.getVecTransactions(i);
-  std::vector<int>& found = ownBanks;
+  Nodeset::BankList& found = ownBanks;
   found.clear();
   for (auto entry = list.begin(); entry != list.end(); ++entry) {
     const int bank = entry->first;
     const auto sameBank = [bank](const auto& earlier) { return earlier.first == bank; };
     if (bank < 0 || bank >= banks || std::any_of(list.begin(), entry, sameBank)) continue;
-    if (entry->second != 0) found.push_back(bank);
+    if (entry->second != 0) found.push_back(*entry);
   }
   return found;
-}
-
-longint_t Bus::sumOver(const std::vector<int>& banks, int i, longint_t t, Nodeset* nodeset) {
-  longint_t sum = 0;
-  for (int bank : banks) sum += getInterference(i, t, nodeset, bank);
-  return sum;
 }
 
 int Bus::accessDelay() const { return proc->getAccDelay(); }
@@ -201,12 +195,23 @@ const Bus::ProcessorCores& Bus::processorCores() {
   return attached.cores([this](ProcessorCores& cores) {
     cores.all.clear();
     cores.real.clear();
+    cores.realSlots.clear();
     for (int core : *proc->getCoresVec()) {
       cores.all.push_back(attached.slotOf(core));
-      if (isRealCore(core)) cores.real.push_back(cores.all.back());
+      if (!isRealCore(core)) continue;
+      cores.real.push_back(cores.all.back());
+      if (cores.all.back().slot >= 0) cores.realSlots.push_back(cores.all.back().slot);
     }
     cores.tx = attached.slotOf(txCoreId);
     cores.rx = attached.slotOf(rxCoreId);
+  });
+}
+
+int Bus::ownSlot(int i, int c) {
+  return attached.ownSlot(i, [&] {
+    for (const CoreSlot& q : processorCores().real)
+      if (q.core == c) return q.slot;
+    return -1;
   });
 }
 
@@ -309,28 +314,34 @@ longint_t Bus::roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Node
   if (cap == 0) return 0;
   const std::vector<longint_t>* every = countEveryCore(accesses, i, t, *nodeset, bank);
   const int acc = proc->getAccDelay();
-  const auto term = [&](const CoreSlot& q) {
-    return std::min(cycles(acc, coreCount(accesses, every, i, q, t, nodeset, bank)), cap);
-  };
   const ProcessorCores& cores = processorCores();
-  longint_t sum = 0;
   if (every != nullptr) {
-    // A core without a list counts 0, which adds nothing.
-    for (const CoreSlot& q : cores.real)
-      if (q.slot >= 0 && q.core != c) sum += std::min(cycles(acc, (*every)[q.slot]), cap);
-  } else {
-    for (const CoreSlot& q : cores.real)
-      if (q.core != c) sum += term(q);
+    const longint_t* count = every->data();
+    const auto term = [&](int slot) { return std::min(cycles(acc, count[slot]), cap); };
+    // A core without a list counts 0, which adds nothing. The sum wraps as
+    // its terms do, so taking node i's own core out again is exact.
+    longint_t sum = 0;
+    for (int slot : cores.realSlots) sum += term(slot);
+    if (const int own = ownSlot(i, c); own >= 0) sum -= term(own);
+    if (proc->hasTx() && c != txCoreId && cores.tx.slot >= 0) sum += term(cores.tx.slot);
+    if (proc->hasRx() && c != rxCoreId && cores.rx.slot >= 0) sum += term(cores.rx.slot);
+    return sum;
   }
+  const auto term = [&](const CoreSlot& q) {
+    return std::min(cycles(acc, (this->*accesses)(i, q.core, t, nodeset, bank)), cap);
+  };
+  longint_t sum = 0;
+  for (const CoreSlot& q : cores.real)
+    if (q.core != c) sum += term(q);
   if (proc->hasTx() && c != txCoreId) sum += term(cores.tx);
   if (proc->hasRx() && c != rxCoreId) sum += term(cores.rx);
   return sum;
 }
 
-longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* nodeset, int bank) {
+longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* nodeset, int bank,
+                        longint_t S) {
   const int acc = proc->getAccDelay();
   const int burst = proc->getBurstDelay();
-  const longint_t S = computeS(i, t, nodeset, bank);
   const longint_t B = cycles(burst, S);
   const longint_t M = cycles(proc->getMemDelay(), S);
   const int c = nodeset->getAssignedTo(i);
@@ -365,6 +376,21 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   if (B == 0) return base + rxTerm;
   const longint_t tx = cycles(acc, count(slotted.tx));
   longint_t cap = B;
+  if (every != nullptr) {
+    // As in roundRobin: every real core with a list, then node i's own one out again.
+    const longint_t* counts = every->data();
+    const auto accTerm = [&](int slot) { return std::min(cycles(acc, counts[slot]), B); };
+    const auto burstTerm = [&](int slot) { return std::min(cycles(burst, counts[slot]), B); };
+    for (int slot : slotted.realSlots) {
+      base += accTerm(slot);
+      cap += burstTerm(slot);
+    }
+    if (const int own = ownSlot(i, c); own >= 0) {
+      base -= accTerm(own);
+      cap -= burstTerm(own);
+    }
+    return base + std::min(tx, cap) + rxTerm;
+  }
   for (const CoreSlot& q : cores) {
     if (!isRealCore(q.core) || q.core == c) continue;
     const longint_t a = count(q);

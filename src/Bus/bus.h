@@ -141,12 +141,10 @@ class Bus : public Interference {
   // the terms are counts, so the sum only grows while no wrap around can follow.
   longint_t periodicWorkloadUpTo(int i, longint_t t, Nodeset* nodeset, int priority, longint_t cap);
 
-  // The banks below banks where node i has transactions, each once: the first
-  // entry of a bank decides, as in the node set's lookup.
+  // The banks below banks where node i has transactions, each once with them:
+  // the first entry of a bank decides, as in the node set's lookup.
   // The list lives until the next call.
-  const std::vector<int>& transactionBanks(const Nodeset& nodeset, int i, int banks);
-  // getInterference of node i summed over the given banks.
-  longint_t sumOver(const std::vector<int>& banks, int i, longint_t t, Nodeset* nodeset);
+  const Nodeset::BankList& transactionBanks(const Nodeset& nodeset, int i, int banks);
 
   // computeA with the given delay as the divisor of the overlap lengths.
   longint_t windowCount(int i, int c, longint_t t, const Nodeset& nodeset, int bank, int delay);
@@ -156,8 +154,10 @@ class Bus : public Interference {
   longint_t roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Nodeset* nodeset, int bank,
                        longint_t cap);
 
-  // Two-level arbitration with separate cases for Rx, Tx and real-core nodes.
-  longint_t twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* nodeset, int bank);
+  // Two-level arbitration with separate cases for Rx, Tx and real-core nodes,
+  // given node i's transactions S on the bank.
+  longint_t twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* nodeset, int bank,
+                     longint_t S);
 
   Processor* proc = nullptr;
   bool failed = false;
@@ -225,12 +225,15 @@ class Bus : public Interference {
                                                const Nodeset& nodeset, int bank);
   // The processor's cores with their slots, kept while the index stays attached.
   const ProcessorCores& processorCores();
+  // With an index attached: the slot of node i's core c when c is a real core
+  // of the processor with a list, else -1.
+  int ownSlot(int i, int c);
   // The accesses of core q: from those counts when there are some, else asked for.
   longint_t coreCount(CoreAccesses accesses, const std::vector<longint_t>* every, int i,
                       const CoreSlot& q, longint_t t, Nodeset* nodeset, int bank);
 
   AttachedIndex attached;
-  std::vector<int> ownBanks;
+  Nodeset::BankList ownBanks;
 };
 
 #endif

@@ -52,7 +52,7 @@ longint_t BusFIFO::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   const std::optional<EveryBankSum> window = windowSumEveryBank(i, t, ns, banks, ahead(ns, i));
   if (!window) return Bus::bankSum(i, t, nodeset, banks);
   longint_t sum = window->sum;
-  for (int bank : transactionBanks(ns, i, banks)) sum += computeS(i, t, nodeset, bank);
+  for (const auto& [bank, S] : transactionBanks(ns, i, banks)) sum += S;
   return cycles(proc->getMemDelay(), sum + static_cast<longint_t>(banks));
 }
 

@@ -66,16 +66,16 @@ longint_t BusFP::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
   if (!window) return Bus::bankSum(i, t, nodeset, banks);
   // A bank without transactions is charged 1.
   longint_t sum = window->sum + static_cast<longint_t>(banks);
-  const std::vector<int>& own = transactionBanks(ns, i, banks);
+  const Nodeset::BankList& own = transactionBanks(ns, i, banks);
   longint_t most = 0;
-  for (int bank : own) most = std::max(most, computeS(i, t, nodeset, bank));
+  for (const auto& [bank, S] : own) most = std::max(most, S);
   // The sweep serves only a settling in release order, which runs once the
   // bound reaches the transactions from the start and holds only where it
   // still does at the end: there every bank adds its transactions twice.
   const longint_t lowerOrEqual =
       window->swept ? most : periodicWorkloadUpTo(i, t, nodeset, priority, most);
   noteSaturation(i, lowerOrEqual >= most);
-  for (int bank : own) sum += capped(computeS(i, t, nodeset, bank), lowerOrEqual);
+  for (const auto& [bank, S] : own) sum += capped(S, lowerOrEqual);
   return cycles(proc->getMemDelay(), sum);
 }
 

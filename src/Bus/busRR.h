@@ -13,6 +13,10 @@ class BusRR : public Bus {
   Reads reads() const override { return Reads::Overlapping; }
   bool monotone() const override { return true; }
   BankReads bankReads() const override { return BankReads::TransactionBanks; }
+
+ private:
+  // getInterference on the bank, given node i's transactions S there.
+  longint_t onBank(int i, longint_t t, Nodeset* nodeset, int bank, longint_t S);
 };
 
 #endif

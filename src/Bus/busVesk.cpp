@@ -8,7 +8,7 @@
 #include "nodeset.h"
 
 longint_t BusVesk::getInterference(int i, longint_t t, Nodeset* nodeset, int bank) {
-  return twoLevel(&Bus::computeA, i, t, nodeset, bank);
+  return twoLevel(&Bus::computeA, i, t, nodeset, bank, computeS(i, t, nodeset, bank));
 }
 
 longint_t BusVesk::computeATx(int i, longint_t t, Nodeset* nodeset, int bank) {
@@ -42,16 +42,17 @@ longint_t BusVesk::computeADSU(longint_t) { return 0; }
 // A bank without transactions of node i charges it only the Rx accesses in its
 // window, and an Rx node nothing.
 longint_t BusVesk::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
-  const std::vector<int>& own = transactionBanks(*nodeset, i, banks);
-  const longint_t sum = sumOver(own, i, t, nodeset);
+  const Nodeset::BankList& own = transactionBanks(*nodeset, i, banks);
+  longint_t sum = 0;
+  for (const auto& [bank, S] : own) sum += twoLevel(&Bus::computeA, i, t, nodeset, bank, S);
   if (nodeset->getAssignedTo(i) == rxCoreId) return sum;
   return sum + cycles(proc->getAccDelay(), rxAccessesElsewhere(i, t, *nodeset, banks, own));
 }
 
 longint_t BusVesk::rxAccessesElsewhere(int i, longint_t t, Nodeset& nodeset, int banks,
-                                       const std::vector<int>& own) {
+                                       const Nodeset::BankList& own) {
   const auto elsewhere = [&](int bank) {
-    return std::find(own.begin(), own.end(), bank) == own.end();
+    return std::none_of(own.begin(), own.end(), [bank](const auto& o) { return o.first == bank; });
   };
   return coreAccessesOn(i, rxCoreId, t, &nodeset, banks, elsewhere);
 }

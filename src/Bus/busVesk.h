@@ -28,7 +28,7 @@ class BusVesk : public Bus {
  private:
   // Rx accesses in node i's window on the banks below banks other than its own.
   longint_t rxAccessesElsewhere(int i, longint_t t, Nodeset& nodeset, int banks,
-                                const std::vector<int>& own);
+                                const Nodeset::BankList& own);
 };
 
 #endif

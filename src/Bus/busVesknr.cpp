@@ -3,5 +3,5 @@
 #include "keys.h"
 
 longint_t BusVesknr::getInterference(int i, longint_t t, Nodeset* nodeset, int bank) {
-  return twoLevel(&Bus::computeNoReleaseA, i, t, nodeset, bank);
+  return twoLevel(&Bus::computeNoReleaseA, i, t, nodeset, bank, computeS(i, t, nodeset, bank));
 }

@@ -5,6 +5,7 @@
 void AttachedIndex::attach(const OverlapIndex* index, ReleaseSweep* sweep) {
   overlapIndex = index;
   coresValid = false;
+  ownSlots.clear();
   releaseSweep = index != nullptr ? sweep : nullptr;
   countsValid = false;
   fullLengthsValid = false;

@@ -20,11 +20,12 @@ class AttachedIndex {
     int core;
     int slot;
   };
-  // The processor's cores in ascending order, its real cores among them, and
-  // its pseudo-cores.
+  // The processor's cores in ascending order, its real cores among them, the
+  // slots of those real cores that have a list, and its pseudo-cores.
   struct ProcessorCores {
     std::vector<CoreSlot> all;
     std::vector<CoreSlot> real;
+    std::vector<int> realSlots;
     CoreSlot tx{};
     CoreSlot rx{};
   };
@@ -67,6 +68,17 @@ class AttachedIndex {
     return processorCores;
   }
 
+  // The slot of node i's core when that is a real core of the processor with
+  // a list, else -1: what find returns on the node's first question while
+  // the index stays attached.
+  template <typename Find>
+  int ownSlot(int i, Find find) {
+    const auto at = static_cast<size_t>(i);
+    if (at >= ownSlots.size()) ownSlots.resize(at + 1, unknownSlot);
+    if (ownSlots[at] == unknownSlot) ownSlots[at] = find();
+    return ownSlots[at];
+  }
+
   // fullLength of every entry of the index's list of every bank at the delay.
   const std::vector<longint_t>& everyBankFullLengths(int delay);
 
@@ -94,6 +106,8 @@ class AttachedIndex {
   ReleaseSweep* releaseSweep = nullptr;
   ProcessorCores processorCores;
   bool coresValid = false;
+  static constexpr int unknownSlot = -2;
+  std::vector<int> ownSlots;
   std::vector<longint_t> fullLengths;
   int fullLengthsDelay = 0;
   bool fullLengthsValid = false;
