@@ -40,7 +40,7 @@ struct OverlapIndex::Tables {
     return releaseOf[a] != releaseOf[b] ? releaseOf[a] < releaseOf[b] : a < b;
   }
   // Takes the node set's release dates; false when none moved.
-  bool takeReleases(const Nodeset& ns);
+  bool takeReleases(const Nodeset& nodeset);
 
   int banks;
   std::vector<int> coreOfSlot;  // ascending, so that a core's slot is found by search
@@ -111,11 +111,11 @@ OverlapIndex::Tables::Tables(const Nodeset& ns, int bankCount) : banks(bankCount
 
 // The nodes whose date stayed keep their order; the moved ones are sorted
 // apart, by date and index, and merged in.
-bool OverlapIndex::Tables::takeReleases(const Nodeset& ns) {
+bool OverlapIndex::Tables::takeReleases(const Nodeset& nodeset) {
   movedNodes.clear();
   keptNodes.clear();
   for (longint_t k : byRelease) {
-    const longint_t release = ns.getReleaseDate(static_cast<int>(k));
+    const longint_t release = nodeset.getReleaseDate(static_cast<int>(k));
     if (release == releaseOf[k]) {
       keptNodes.push_back(k);
     } else {
