@@ -20,13 +20,15 @@ inline longint_t toCount(double value) {
 // Up to this, lengths and delays are exact in single precision.
 constexpr longint_t exactQuotients = longint_t{1} << 24;
 
+// The quotient below in single precision, out of line so that the integer
+// part stays small where it is inlined.
+longint_t singlePrecisionQuotient(longint_t length, int delay);
+
 // ceilf(length / delay) in single precision as a count; the delay is widened
 // to signed 64 bits and taken as unsigned. A delay of 0 gives 0.
 // Up to 2^24 a length and a delay are exact in single precision, and the
 // rounded quotient stays on the same side of every integer as the exact
 // one, so its ceiling is the integer one.
-// The quotient in single precision, apart so that the integer one stays small.
-longint_t singlePrecisionQuotient(longint_t length, int delay);
 inline longint_t windowQuotient(longint_t length, int delay) {
   if (length <= exactQuotients && delay > 0 && static_cast<longint_t>(delay) <= exactQuotients) {
     const auto d = static_cast<std::uint32_t>(delay);

@@ -190,14 +190,14 @@ TEST(BusWindow, WindowQuotientIsTheSinglePrecisionOne) {
   };
   for (int delay = -2; delay <= 40; ++delay)
     for (longint_t length = 0; length <= 5000; ++length)
-      ASSERT_EQ(Bus::windowQuotient(length, delay), inFloat(length, delay))
+      ASSERT_EQ(windowQuotient(length, delay), inFloat(length, delay))
           << "length " << length << " delay " << delay;
   const longint_t top = longint_t{1} << 24;
   for (int delay : {1, 3, 7, 10, 255, (1 << 24) - 1, 1 << 24, (1 << 24) + 1, (1 << 24) + 3,
                     std::numeric_limits<int>::max()})
     for (longint_t base : {top - 8, 2 * top - 8, 3 * top - 8, ~longint_t{0} - 16})
       for (longint_t length = base; length - base < 16; ++length)
-        EXPECT_EQ(Bus::windowQuotient(length, delay), inFloat(length, delay))
+        EXPECT_EQ(windowQuotient(length, delay), inFloat(length, delay))
             << "length " << length << " delay " << delay;
 }
 
@@ -208,9 +208,7 @@ TEST(BusWindow, FullLengthIsTheLeastLengthThatReachesTheDemand) {
   const longint_t top = longint_t{1} << 24;
   const auto expectLeast = [](longint_t demand, int delay) {
     const longint_t full = Bus::fullLength(demand, delay);
-    const auto reaches = [&](longint_t length) {
-      return Bus::windowQuotient(length, delay) >= demand;
-    };
+    const auto reaches = [&](longint_t length) { return windowQuotient(length, delay) >= demand; };
     if (full == Bus::unreachable) {
       EXPECT_FALSE(reaches(Bus::unreachable)) << "demand " << demand << " delay " << delay;
       return;

@@ -63,10 +63,6 @@ class Bus : public Interference {
   longint_t windowAccesses(int i, longint_t k, longint_t t, Nodeset* nodeset, int bank);
 
   static bool isRealCore(int core);
-  // See ::windowQuotient.
-  static longint_t windowQuotient(longint_t length, int delay) {
-    return ::windowQuotient(length, delay);
-  }
   // The least overlap length from which the window quotient reaches the
   // demand, unreachable when no length does. The quotient grows with the length.
   static constexpr longint_t unreachable = ~longint_t{0};

@@ -13,7 +13,7 @@ void PassCounts::forgetLists() {
   built = false;
 }
 
-void PassCounts::build() {
+void PassCounts::buildReaches() {
   const longint_t n = ns.getSize();
   reaches.resize(lists.size());
   placesFrom.assign(n + 1, 0);
@@ -113,7 +113,7 @@ const std::vector<longint_t>* PassCounts::counts(const Nodeset& nodeset, int ban
   if (index == nullptr || &nodeset != &ns || d != delay || delay <= 0 || end < relI || bank < 0 ||
       bank >= static_cast<int>(lists.size()))
     return nullptr;
-  if (!built) build();
+  if (!built) buildReaches();
   SlotList& l = *lists[static_cast<size_t>(bank)];
   const Reach& r = reaches[static_cast<size_t>(bank)];
   l.result.resize(l.width);

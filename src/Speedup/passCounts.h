@@ -50,7 +50,7 @@ class PassCounts : public SlotSweep {
 
   void forgetLists() override;
   // Takes in every bank's list, on the first question of a settling.
-  void build();
+  void buildReaches();
   // The entries from start on are released from relI on.
   void addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t start);
   void addFrom(SlotList& l, const Reach& r, longint_t relI, longint_t end, size_t start);

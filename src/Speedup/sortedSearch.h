@@ -25,14 +25,10 @@ size_t partitionSorted(const std::vector<longint_t>& values, size_t lo, size_t h
   return static_cast<size_t>(base - values.data()) + (before(*base) ? 1 : 0);
 }
 
-// The first place from lo to hi with a value not below, or above, the value.
+// The first place from lo to hi with a value not below the value.
 inline size_t firstNotBelow(const std::vector<longint_t>& values, size_t lo, size_t hi,
                             longint_t value) {
   return partitionSorted(values, lo, hi, [value](longint_t v) { return v < value; });
-}
-inline size_t firstAbove(const std::vector<longint_t>& values, size_t lo, size_t hi,
-                         longint_t value) {
-  return partitionSorted(values, lo, hi, [value](longint_t v) { return v <= value; });
 }
 
 // Finds places in sorted values through a table by value range: each range
@@ -60,8 +56,7 @@ class SortedIndex {
     if (starts.empty() || value <= low) return 0;
     const size_t r = rangeOf(value);
     if (r >= starts.size() - 1) return values.size();
-    return partitionSorted(values, starts[r], starts[r + 1],
-                           [value](longint_t v) { return v < value; });
+    return ::firstNotBelow(values, starts[r], starts[r + 1], value);
   }
   size_t firstAbove(const std::vector<longint_t>& values, longint_t value) const {
     return value == ~longint_t{0} ? values.size() : firstNotBelow(values, value + 1);
