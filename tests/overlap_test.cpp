@@ -34,10 +34,14 @@ class Scenes {
     return pick(0, 5) == 0 ? ~0UL - pick(0, 40) : static_cast<longint_t>(pick(0, 60));
   }
 
+  // Mostly with the Tx and Rx cores, sometimes without one of them.
   std::unique_ptr<TestPlatform> platform(const std::string& bus, int cores, int banks) {
-    return std::make_unique<TestPlatform>(
-        bus, cores, banks, pick(0, 1) == 1,
-        TestPlatform::Delays{pick(0, 12), pick(0, 4), pick(0, 6)});
+    auto p =
+        std::make_unique<TestPlatform>(bus, cores, banks, pick(0, 1) == 1,
+                                       TestPlatform::Delays{pick(0, 12), pick(0, 4), pick(0, 6)});
+    p->proc.setTx(pick(0, 4) != 0);
+    p->proc.setRx(pick(0, 4) != 0);
+    return p;
   }
 
   void fill(Nodeset& ns, int cores, int banks, int most = 12) {
@@ -46,8 +50,12 @@ class Scenes {
     for (int i = 0; i < n; ++i) {
       NodeSpec t;
       t.name = "t" + std::to_string(i);
-      const int place = pick(-2, cores);
-      t.core = place == -2 ? txCoreId : place == -1 ? rxCoreId : std::min(place, cores - 1);
+      // Now and then on a core the processor lacks.
+      const int place = pick(-2, cores + 1);
+      t.core = place == -2     ? txCoreId
+               : place == -1   ? rxCoreId
+               : place > cores ? cores
+                               : std::min(place, cores - 1);
       t.demand = pick(0, 30);
       for (int b = 0; b < banks; ++b)
         if (pick(0, 2) != 0) {

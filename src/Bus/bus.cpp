@@ -37,6 +37,20 @@ std::optional<longint_t> largestWorkload(longint_t t, const OverlapIndex::Memory
   return most;
 }
 
+// The sum of delay x count, each capped at cap, over the counts; it wraps.
+// Two sums side by side keep the additions independent.
+longint_t cappedCycles(const std::vector<longint_t>& counts, int delay, longint_t cap) {
+  const auto term = [delay, cap](longint_t count) { return std::min(cycles(delay, count), cap); };
+  longint_t even = 0, odd = 0;
+  size_t k = 0;
+  for (; k + 2 <= counts.size(); k += 2) {
+    even += term(counts[k]);
+    odd += term(counts[k + 1]);
+  }
+  if (k < counts.size()) even += term(counts[k]);
+  return even + odd;
+}
+
 // Whether count more terms of at most most each keep sum below 2^64.
 bool staysBelowWrap(longint_t sum, size_t count, longint_t most) {
   longint_t rest;
@@ -59,15 +73,21 @@ longint_t Bus::bankSum(int i, longint_t t, Nodeset* nodeset, int banks) {
 
 const Nodeset::BankList& Bus::transactionBanks(const Nodeset& nodeset, int i, int banks) {
   const Nodeset::BankList& list = nodeset.getVecTransactions(i);
-  Nodeset::BankList& found = ownBanks;
-  found.clear();
-  for (auto entry = list.begin(); entry != list.end(); ++entry) {
+  const auto kept = [&list, banks](Nodeset::BankList::const_iterator entry) {
     const int bank = entry->first;
-    const auto sameBank = [bank](const auto& earlier) { return earlier.first == bank; };
-    if (bank < 0 || bank >= banks || std::any_of(list.begin(), entry, sameBank)) continue;
-    if (entry->second != 0) found.push_back(*entry);
-  }
-  return found;
+    if (bank < 0 || bank >= banks || entry->second == 0) return false;
+    for (auto earlier = list.begin(); earlier != entry; ++earlier)
+      if (earlier->first == bank) return false;
+    return true;
+  };
+  // A list that keeps every entry is its own answer, without a copy.
+  auto entry = list.begin();
+  while (entry != list.end() && kept(entry)) ++entry;
+  if (entry == list.end()) return list;
+  ownBanks.assign(list.begin(), entry);
+  for (; entry != list.end(); ++entry)
+    if (kept(entry)) ownBanks.push_back(*entry);
+  return ownBanks;
 }
 
 int Bus::accessDelay() const { return proc->getAccDelay(); }
@@ -171,17 +191,16 @@ const std::vector<longint_t>* Bus::countEveryCore(CoreAccesses accesses, int i, 
                                                   const Nodeset& nodeset, int bank) {
   const OverlapIndex* index = attached.covering(nodeset, bank);
   if (accesses != &Bus::computeA || index == nullptr) return nullptr;
+  // The sweep's counts stay as they are until the next question to it, which
+  // only comes from here.
+  if (const std::vector<longint_t>* swept = sweptCounts(i, t, nodeset, bank)) return swept;
   const int delay = proc->getAccDelay();
-  return attached.counts(attached.keyOf(i, t, bank, delay), [&](std::vector<longint_t>& counts) {
-    // The sweep's counts stay as they are until the next question to it, which
-    // only comes from here.
-    if (const std::vector<longint_t>* swept = sweptCounts(i, t, nodeset, bank)) return swept;
+  return &attached.counts(attached.keyOf(i, t, bank, delay), [&](std::vector<longint_t>& counts) {
     const longint_t relI = nodeset.getReleaseDate(i);
     const longint_t end = t + relI;
     counts.assign(index->slots(), 0);
     for (const OverlapIndex::Entry& e : index->allCoreListsNear(bank, relI, end))
       counts[e.slot] += entryAccesses(e, nodeset, relI, end, delay);
-    return static_cast<const std::vector<longint_t>*>(&counts);
   });
 }
 
@@ -204,6 +223,11 @@ const Bus::ProcessorCores& Bus::processorCores() {
     }
     cores.tx = attached.slotOf(txCoreId);
     cores.rx = attached.slotOf(rxCoreId);
+    // The processor's cores are distinct, and so are the slots of their lists.
+    const size_t theirs = cores.realSlots.size() + (proc->hasTx() && cores.tx.slot >= 0 ? 1 : 0) +
+                          (proc->hasRx() && cores.rx.slot >= 0 ? 1 : 0);
+    const OverlapIndex* index = attached.index();
+    cores.everySlotTheirs = index != nullptr && theirs == static_cast<size_t>(index->slots());
   });
 }
 
@@ -320,6 +344,11 @@ longint_t Bus::roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Node
     const auto term = [&](int slot) { return std::min(cycles(acc, count[slot]), cap); };
     // A core without a list counts 0, which adds nothing. The sum wraps as
     // its terms do, so taking node i's own core out again is exact.
+    if (cores.everySlotTheirs) {
+      const int own = c == txCoreId ? cores.tx.slot : c == rxCoreId ? cores.rx.slot : ownSlot(i, c);
+      const longint_t sum = cappedCycles(*every, acc, cap);
+      return own >= 0 ? sum - term(own) : sum;
+    }
     longint_t sum = 0;
     for (int slot : cores.realSlots) sum += term(slot);
     if (const int own = ownSlot(i, c); own >= 0) sum -= term(own);

@@ -139,7 +139,7 @@ class Bus : public Interference {
 
   // The banks below banks where node i has transactions, each once with them:
   // the first entry of a bank decides, as in the node set's lookup.
-  // The list lives until the next call.
+  // The list lives at least until the next call.
   const Nodeset::BankList& transactionBanks(const Nodeset& nodeset, int i, int banks);
 
   // computeA with the given delay as the divisor of the overlap lengths.

@@ -20,3 +20,9 @@ const std::vector<longint_t>& AttachedIndex::everyBankFullLengths(int delay) {
   fullLengthsValid = true;
   return fullLengths;
 }
+
+int AttachedIndex::keepOwnSlot(size_t at, int slot) {
+  if (at >= ownSlots.size()) ownSlots.resize(at + 1, unknownSlot);
+  ownSlots[at] = slot;
+  return slot;
+}

@@ -21,13 +21,16 @@ class AttachedIndex {
     int slot;
   };
   // The processor's cores in ascending order, its real cores among them, the
-  // slots of those real cores that have a list, and its pseudo-cores.
+  // slots of those real cores that have a list, and its pseudo-cores; whether
+  // each slot of the index is the list of one of its real cores or of the Tx
+  // or Rx core it has.
   struct ProcessorCores {
     std::vector<CoreSlot> all;
     std::vector<CoreSlot> real;
     std::vector<int> realSlots;
     CoreSlot tx{};
     CoreSlot rx{};
+    bool everySlotTheirs = false;
   };
   // What a set of counts by slot was computed for.
   struct CountsKey {
@@ -74,9 +77,8 @@ class AttachedIndex {
   template <typename Find>
   int ownSlot(int i, Find find) {
     const auto at = static_cast<size_t>(i);
-    if (at >= ownSlots.size()) ownSlots.resize(at + 1, unknownSlot);
-    if (ownSlots[at] == unknownSlot) ownSlots[at] = find();
-    return ownSlots[at];
+    if (at < ownSlots.size() && ownSlots[at] != unknownSlot) return ownSlots[at];
+    return keepOwnSlot(at, find());
   }
 
   // fullLength of every entry of the index's list of every bank at the delay.
@@ -88,17 +90,16 @@ class AttachedIndex {
   }
   // The counts kept under the key, else nullptr.
   const std::vector<longint_t>* keptCounts(const CountsKey& key) const {
-    return countsValid && countsKey == key ? current : nullptr;
+    return countsValid && countsKey == key ? &room : nullptr;
   }
-  // The counts under the key: those kept, else the ones count returns, given
-  // room it may fill and return.
+  // The counts under the key: those kept, else the ones count fills in.
   template <typename Count>
-  const std::vector<longint_t>* counts(const CountsKey& key, Count count) {
-    if (const std::vector<longint_t>* kept = keptCounts(key)) return kept;
+  const std::vector<longint_t>& counts(const CountsKey& key, Count count) {
+    if (keptCounts(key) != nullptr) return room;
     countsKey = key;
     countsValid = true;
-    current = count(room);
-    return current;
+    count(room);
+    return room;
   }
 
  private:
@@ -107,12 +108,13 @@ class AttachedIndex {
   ProcessorCores processorCores;
   bool coresValid = false;
   static constexpr int unknownSlot = -2;
+  // Keeps the slot found for the node at and returns it.
+  int keepOwnSlot(size_t at, int slot);
   std::vector<int> ownSlots;
   std::vector<longint_t> fullLengths;
   int fullLengthsDelay = 0;
   bool fullLengthsValid = false;
-  std::vector<longint_t> room;
-  const std::vector<longint_t>* current = nullptr;  // the counts under countsKey
+  std::vector<longint_t> room;  // the counts under countsKey
   CountsKey countsKey{};
   bool countsValid = false;
 };
