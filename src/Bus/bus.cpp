@@ -38,17 +38,21 @@ std::optional<longint_t> largestWorkload(longint_t t, const OverlapIndex::Memory
 }
 
 // The sum of delay x count, each capped at cap, over the counts; it wraps.
-// Two sums side by side keep the additions independent.
+// Four at a time, in sums side by side, keep the loop's own work small.
 longint_t cappedCycles(const std::vector<longint_t>& counts, int delay, longint_t cap) {
   const auto term = [delay, cap](longint_t count) { return std::min(cycles(delay, count), cap); };
-  longint_t even = 0, odd = 0;
+  const longint_t* count = counts.data();
+  const size_t n = counts.size();
+  longint_t a = 0, b = 0, c = 0, d = 0;
   size_t k = 0;
-  for (; k + 2 <= counts.size(); k += 2) {
-    even += term(counts[k]);
-    odd += term(counts[k + 1]);
+  for (; k + 4 <= n; k += 4) {
+    a += term(count[k]);
+    b += term(count[k + 1]);
+    c += term(count[k + 2]);
+    d += term(count[k + 3]);
   }
-  if (k < counts.size()) even += term(counts[k]);
-  return even + odd;
+  for (; k < n; ++k) a += term(count[k]);
+  return (a + b) + (c + d);
 }
 
 // Whether count more terms of at most most each keep sum below 2^64.
@@ -136,15 +140,12 @@ longint_t Bus::nodeAccesses(const Nodeset& ns, longint_t k, longint_t relI, long
 
 bool Bus::isRealCore(int core) { return core != rxCoreId && core != txCoreId; }
 
-longint_t Bus::fullLength(longint_t demand, int delay) {
+longint_t Bus::searchedFullLength(longint_t demand, int delay) {
   const auto reaches = [&](longint_t length) { return windowQuotient(length, delay) >= demand; };
-  if (demand == 0) return 0;
   if (delay == 0) return unreachable;  // every quotient is 0
   const longint_t step = static_cast<longint_t>(delay);
   if (demand - 1 <= (unreachable - 1) / step) {
     const longint_t guess = (demand - 1) * step + 1;
-    // There the quotient is the integer ceiling, which reaches the demand from guess on.
-    if (guess <= exactQuotients && step <= exactQuotients) return guess;
     if (reaches(guess) && !reaches(guess - 1)) return guess;
   }
   if (!reaches(unreachable)) return unreachable;
@@ -194,12 +195,17 @@ const std::vector<longint_t>* Bus::countEveryCore(CoreAccesses accesses, int i, 
   // The sweep's counts stay as they are until the next question to it, which
   // only comes from here.
   if (const std::vector<longint_t>* swept = sweptCounts(i, t, nodeset, bank)) return swept;
+  return &walkCounts(i, t, nodeset, bank, *index);
+}
+
+const std::vector<longint_t>& Bus::walkCounts(int i, longint_t t, const Nodeset& nodeset, int bank,
+                                              const OverlapIndex& index) {
   const int delay = proc->getAccDelay();
-  return &attached.counts(attached.keyOf(i, t, bank, delay), [&](std::vector<longint_t>& counts) {
+  return attached.counts(attached.keyOf(i, t, bank, delay), [&](std::vector<longint_t>& counts) {
     const longint_t relI = nodeset.getReleaseDate(i);
     const longint_t end = t + relI;
-    counts.assign(index->slots(), 0);
-    for (const OverlapIndex::Entry& e : index->allCoreListsNear(bank, relI, end))
+    counts.assign(index.slots(), 0);
+    for (const OverlapIndex::Entry& e : index.allCoreListsNear(bank, relI, end))
       counts[e.slot] += entryAccesses(e, nodeset, relI, end, delay);
   });
 }
@@ -336,26 +342,10 @@ longint_t Bus::roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Node
                           int bank, longint_t cap) {
   // Every term is capped, so none needs counting under a cap of 0.
   if (cap == 0) return 0;
-  const std::vector<longint_t>* every = countEveryCore(accesses, i, t, *nodeset, bank);
+  if (const std::vector<longint_t>* every = countEveryCore(accesses, i, t, *nodeset, bank))
+    return roundRobinOf(*every, i, c, cap);
   const int acc = proc->getAccDelay();
   const ProcessorCores& cores = processorCores();
-  if (every != nullptr) {
-    const longint_t* count = every->data();
-    const auto term = [&](int slot) { return std::min(cycles(acc, count[slot]), cap); };
-    // A core without a list counts 0, which adds nothing. The sum wraps as
-    // its terms do, so taking node i's own core out again is exact.
-    if (cores.everySlotTheirs) {
-      const int own = c == txCoreId ? cores.tx.slot : c == rxCoreId ? cores.rx.slot : ownSlot(i, c);
-      const longint_t sum = cappedCycles(*every, acc, cap);
-      return own >= 0 ? sum - term(own) : sum;
-    }
-    longint_t sum = 0;
-    for (int slot : cores.realSlots) sum += term(slot);
-    if (const int own = ownSlot(i, c); own >= 0) sum -= term(own);
-    if (proc->hasTx() && c != txCoreId && cores.tx.slot >= 0) sum += term(cores.tx.slot);
-    if (proc->hasRx() && c != rxCoreId && cores.rx.slot >= 0) sum += term(cores.rx.slot);
-    return sum;
-  }
   const auto term = [&](const CoreSlot& q) {
     return std::min(cycles(acc, (this->*accesses)(i, q.core, t, nodeset, bank)), cap);
   };
@@ -364,6 +354,26 @@ longint_t Bus::roundRobin(CoreAccesses accesses, int i, int c, longint_t t, Node
     if (q.core != c) sum += term(q);
   if (proc->hasTx() && c != txCoreId) sum += term(cores.tx);
   if (proc->hasRx() && c != rxCoreId) sum += term(cores.rx);
+  return sum;
+}
+
+longint_t Bus::roundRobinOf(const std::vector<longint_t>& every, int i, int c, longint_t cap) {
+  const int acc = proc->getAccDelay();
+  const ProcessorCores& cores = processorCores();
+  const longint_t* count = every.data();
+  const auto term = [&](int slot) { return std::min(cycles(acc, count[slot]), cap); };
+  // A core without a list counts 0, which adds nothing. The sum wraps as
+  // its terms do, so taking node i's own core out again is exact.
+  if (cores.everySlotTheirs) {
+    const int own = c == txCoreId ? cores.tx.slot : c == rxCoreId ? cores.rx.slot : ownSlot(i, c);
+    const longint_t sum = cappedCycles(every, acc, cap);
+    return own >= 0 ? sum - term(own) : sum;
+  }
+  longint_t sum = 0;
+  for (int slot : cores.realSlots) sum += term(slot);
+  if (const int own = ownSlot(i, c); own >= 0) sum -= term(own);
+  if (proc->hasTx() && c != txCoreId && cores.tx.slot >= 0) sum += term(cores.tx.slot);
+  if (proc->hasRx() && c != rxCoreId && cores.rx.slot >= 0) sum += term(cores.rx.slot);
   return sum;
 }
 

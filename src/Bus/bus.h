@@ -66,7 +66,17 @@ class Bus : public Interference {
   // The least overlap length from which the window quotient reaches the
   // demand, unreachable when no length does. The quotient grows with the length.
   static constexpr longint_t unreachable = ~longint_t{0};
-  static longint_t fullLength(longint_t demand, int delay);
+  // Where the demand, the delay and the answer are exact in single precision,
+  // the quotient is the integer ceiling, which reaches the demand from
+  // (demand - 1) x delay + 1 on.
+  static longint_t fullLength(longint_t demand, int delay) {
+    if (demand == 0) return 0;
+    const auto step = static_cast<longint_t>(delay);
+    if (delay > 0 && step <= exactQuotients && demand <= exactQuotients &&
+        (demand - 1) * step < exactQuotients)
+      return (demand - 1) * step + 1;
+    return searchedFullLength(demand, delay);
+  }
 
  protected:
   // computeA or computeNoReleaseA: accesses of one core against node i's window.
@@ -161,6 +171,9 @@ class Bus : public Interference {
  private:
   typedef AttachedIndex::ProcessorCores ProcessorCores;
 
+  // fullLength of a demand of at least 1 where the quotient is not the integer ceiling.
+  static longint_t searchedFullLength(longint_t demand, int delay);
+
   // The attached sweep's counts by core-list slot for node i's window on the
   // bank, when it gives them; else nullptr.
   const std::vector<longint_t>* sweptCounts(int i, longint_t t, const Nodeset& nodeset, int bank);
@@ -219,6 +232,11 @@ class Bus : public Interference {
   // time changes; else nullptr.
   const std::vector<longint_t>* countEveryCore(CoreAccesses accesses, int i, longint_t t,
                                                const Nodeset& nodeset, int bank);
+  // Those counts from the walk, kept under their arguments.
+  const std::vector<longint_t>& walkCounts(int i, longint_t t, const Nodeset& nodeset, int bank,
+                                           const OverlapIndex& index);
+  // roundRobin from the counts of every core list by slot.
+  longint_t roundRobinOf(const std::vector<longint_t>& every, int i, int c, longint_t cap);
   // The processor's cores with their slots, kept while the index stays attached.
   const ProcessorCores& processorCores();
   // With an index attached: the slot of node i's core c when c is a real core

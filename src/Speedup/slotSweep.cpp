@@ -76,12 +76,12 @@ void SlotSweep::count(SlotList& l, longint_t end) const {
 
 // An entry that the last window counted whole still counts whole, as the
 // count grows with the window; one it counted in part, or that it did not
-// reach, counts anew.
+// reach, counts anew. The releases are sorted, so one look tells whether too
+// many entries lie between the two ends.
 bool SlotSweep::extend(SlotList& l, longint_t end) const {
-  size_t stop = l.lastStop;
+  const size_t size = l.entries.size();
   const size_t most = l.lastStop + 2 * l.stride;
-  for (; stop < l.entries.size() && l.releases[stop] < end; ++stop)
-    if (stop == most) return false;
+  if (most < size && l.releases[most] < end) return false;
   const size_t parts = l.parts;
   l.parts = 0;
   for (size_t p = 0; p < parts; ++p) {
@@ -91,13 +91,15 @@ bool SlotSweep::extend(SlotList& l, longint_t end) const {
   }
   // Of the entries it did not reach, those released by end - longest count whole.
   size_t at = l.lastStop;
-  if (l.longest != unreachable && end >= l.longest)
-    for (; at < stop && l.releases[at] <= end - l.longest; ++at)
+  if (l.longest != unreachable && end >= l.longest) {
+    const longint_t last = end - l.longest;
+    for (; at < size && l.releases[at] < end && l.releases[at] <= last; ++at)
       l.result[l.entries[at].slot] += l.entries[at].demand;
-  for (; at < stop; ++at) addPart(l, at, end);
+  }
+  for (; at < size && l.releases[at] < end; ++at) addPart(l, at, end);
   l.lastEnd = end;
-  l.lastStop = stop;
-  l.stopHint = stop;
+  l.lastStop = at;
+  l.stopHint = at;
   return true;
 }
 
