@@ -228,6 +228,45 @@ TEST(OverlapIndex, NoBanksChargeNothing) {
     }
 }
 
+// A model keeps its processor's core-list slots while an index stays attached,
+// for every question it is asked. Moved to the index of another node set,
+// whose lists sit in other slots, or detached, it answers each set as it does
+// without any index; so it does for the set the attached index does not cover.
+TEST(OverlapIndex, KeptSlotsFollowTheAttachedIndex) {
+  Scenes scenes(13);
+  for (int run = 0; run < 200; ++run) {
+    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
+    const auto platform = scenes.platform(run % 3 == 0 ? "BusVesknr" : "BusVesk", cores, banks);
+    Bus& bus = *platform->bus;
+    Nodeset sets[2];
+    for (Nodeset& ns : sets) scenes.fill(ns, cores, banks);
+    const OverlapIndex first(sets[0], banks), second(sets[1], banks);
+    const OverlapIndex* indexes[] = {nullptr, &first, &second};
+    const std::vector<longint_t> windows = {0, scenes.time(), scenes.time(), ~0UL};
+    // What each set gets with nothing attached, per node and window: the sum
+    // over the banks, then each bank.
+    const auto answers = [&](Nodeset& ns) {
+      std::vector<longint_t> all;
+      for (int i = 0; i < static_cast<int>(ns.getSize()); ++i)
+        for (longint_t t : windows) {
+          all.push_back(bus.bankSum(i, t, &ns, banks));
+          for (int bank = 0; bank < banks; ++bank)
+            all.push_back(bus.getInterference(i, t, &ns, bank));
+        }
+      return all;
+    };
+    bus.attach(nullptr);
+    const std::vector<longint_t> plain[] = {answers(sets[0]), answers(sets[1])};
+    for (int step = 0; step < 6; ++step) {
+      const int attached = scenes.pick(0, 2), asked = scenes.pick(0, 1);
+      bus.attach(indexes[attached]);
+      EXPECT_EQ(answers(sets[asked]), plain[asked])
+          << "run " << run << " step " << step << " index " << attached << " set " << asked;
+    }
+    bus.attach(nullptr);
+  }
+}
+
 // Counts by slot of node i's window of length t on a bank against computeA's.
 void expectCountsOfComputeA(const std::vector<longint_t>* counts, Bus& bus, Nodeset& ns,
                             const OverlapIndex& index, int i, int bank, longint_t t,

@@ -386,6 +386,7 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   const int c = nodeset->getAssignedTo(i);
   const std::vector<longint_t>* every =
       B != 0 ? countEveryCore(accesses, i, t, *nodeset, bank) : nullptr;
+  if (every != nullptr && isRealCore(c)) return realCoreTwoLevel(every->data(), i, c, B, M);
   const auto count = [&](const CoreSlot& q) {
     return coreCount(accesses, every, i, q, t, nodeset, bank);
   };
@@ -415,21 +416,6 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
   if (B == 0) return base + rxTerm;
   const longint_t tx = cycles(acc, count(slotted.tx));
   longint_t cap = B;
-  if (every != nullptr) {
-    // As in roundRobin: every real core with a list, then node i's own one out again.
-    const longint_t* counts = every->data();
-    const auto accTerm = [&](int slot) { return std::min(cycles(acc, counts[slot]), B); };
-    const auto burstTerm = [&](int slot) { return std::min(cycles(burst, counts[slot]), B); };
-    for (int slot : slotted.realSlots) {
-      base += accTerm(slot);
-      cap += burstTerm(slot);
-    }
-    if (const int own = ownSlot(i, c); own >= 0) {
-      base -= accTerm(own);
-      cap -= burstTerm(own);
-    }
-    return base + std::min(tx, cap) + rxTerm;
-  }
   for (const CoreSlot& q : cores) {
     if (!isRealCore(q.core) || q.core == c) continue;
     const longint_t a = count(q);
@@ -437,6 +423,33 @@ longint_t Bus::twoLevel(CoreAccesses accesses, int i, longint_t t, Nodeset* node
     cap += std::min(cycles(burst, a), B);
   }
   return base + std::min(tx, cap) + rxTerm;
+}
+
+longint_t Bus::realCoreTwoLevel(const longint_t* counts, int i, int c, longint_t B, longint_t M) {
+  const int acc = proc->getAccDelay();
+  const int burst = proc->getBurstDelay();
+  const ProcessorCores& cores = processorCores();
+  const auto count = [counts](const CoreSlot& q) { return q.slot < 0 ? 0 : counts[q.slot]; };
+  longint_t base = proc->isOldConfig() ? M : 0;
+  longint_t cap = B;
+  const auto add = [&](longint_t a) {
+    base += std::min(cycles(acc, a), B);
+    cap += std::min(cycles(burst, a), B);
+  };
+  // Every real core with a list, then node i's own one out again: a core
+  // without a list counts 0, which adds nothing, and the sums wrap as their
+  // terms do, so taking one out is exact. The slots are ascending, mostly one run.
+  const std::vector<int>& real = cores.realSlots;
+  if (!real.empty() && real.back() - real.front() + 1 == static_cast<int>(real.size()))
+    for (const longint_t *a = counts + real.front(), *stop = a + real.size(); a != stop; ++a)
+      add(*a);
+  else
+    for (int slot : real) add(counts[slot]);
+  if (const int own = ownSlot(i, c); own >= 0) {
+    base -= std::min(cycles(acc, counts[own]), B);
+    cap -= std::min(cycles(burst, counts[own]), B);
+  }
+  return base + std::min(cycles(acc, count(cores.tx)), cap) + cycles(acc, count(cores.rx));
 }
 
 longint_t Bus::wholeDemandFrom(const Nodeset& nodeset, int k) const {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Bus/interference.h"
+#include "Platform/processor.h"
 #include "Speedup/attachedIndex.h"
 #include "count.h"
 #include "nodeset.h"
@@ -120,18 +121,17 @@ class Bus : public Interference {
       return EveryBankSum{*swept, true};
     return EveryBankSum{walkEveryBank(i, t, ns, *index, wanted), false};
   }
-  // computeA of core c summed over the banks below banks that accepted takes.
+  // computeA of the Rx core summed over the banks below banks that accepted takes.
   template <typename Accepted>
-  longint_t coreAccessesOn(int i, int c, longint_t t, Nodeset* nodeset, int banks,
-                           Accepted accepted) {
+  longint_t rxAccessesOn(int i, longint_t t, Nodeset* nodeset, int banks, Accepted accepted) {
     longint_t sum = 0;
     const OverlapIndex* index = attached.covering(*nodeset, 0);
     if (index == nullptr) {
       for (int bank = 0; bank < banks; ++bank)
-        if (accepted(bank)) sum += computeA(i, c, t, nodeset, bank);
+        if (accepted(bank)) sum += computeA(i, rxCoreId, t, nodeset, bank);
       return sum;
     }
-    const int slot = index->slotOf(c);
+    const int slot = processorCores().rx.slot;
     if (slot < 0) return 0;
     const longint_t relI = nodeset->getReleaseDate(i);
     const longint_t end = t + relI;
@@ -242,6 +242,8 @@ class Bus : public Interference {
   // With an index attached: the slot of node i's core c when c is a real core
   // of the processor with a list, else -1.
   int ownSlot(int i, int c);
+  // twoLevel of a node on a real core from computeA of every core list by slot.
+  longint_t realCoreTwoLevel(const longint_t* counts, int i, int c, longint_t B, longint_t M);
   // The accesses of core q: from those counts when there are some, else asked for.
   longint_t coreCount(CoreAccesses accesses, const std::vector<longint_t>* every, int i,
                       const CoreSlot& q, longint_t t, Nodeset* nodeset, int bank);

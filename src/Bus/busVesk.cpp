@@ -54,5 +54,5 @@ longint_t BusVesk::rxAccessesElsewhere(int i, longint_t t, Nodeset& nodeset, int
   const auto elsewhere = [&](int bank) {
     return std::none_of(own.begin(), own.end(), [bank](const auto& o) { return o.first == bank; });
   };
-  return coreAccessesOn(i, rxCoreId, t, &nodeset, banks, elsewhere);
+  return rxAccessesOn(i, t, &nodeset, banks, elsewhere);
 }
