@@ -867,6 +867,54 @@ TEST(StaleNodes, ChangesReadByPriorityReachTheNextPass) {
   EXPECT_EQ(stale.next(3), 3u);  // the changed nodes themselves
 }
 
+// Stale nodes taken up by restart under new release dates and response times,
+// after changes of their own in earlier passes, answer as ones built anew,
+// through the changes, computed nodes and passes that follow.
+TEST(StaleNodes, RestartAnswersAsBuiltAnew) {
+  Scenes scenes(61);
+  for (int run = 0; run < 600; ++run) {
+    const std::string bus = workingBuses()[run % workingBuses().size()];
+    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
+    const auto platform = scenes.platform(bus, cores, banks);
+    Nodeset ns;
+    scenes.fill(ns, cores, banks);
+    const int n = static_cast<int>(ns.getSize());
+    const auto change = [&](std::vector<StaleNodes*> sets) {
+      const int k = scenes.pick(0, n - 1);
+      const longint_t old = ns.getResponseTime(k);
+      const longint_t r = scenes.pick(0, 4) == 0 ? scenes.time() : old + scenes.pick(1, 20);
+      ns.setResponseTime(k, r);
+      for (StaleNodes* stale : sets) stale->changed(k, old, r);
+    };
+    StaleNodes carried(ns, platform->core, *platform->bus);
+    for (int step = 0; step < 6; ++step) {
+      carried.beginPass();
+      carried.computed(scenes.pick(0, n - 1));
+      change({&carried});
+    }
+    if (scenes.pick(0, 1) == 0)
+      scenes.settle(ns);
+    else
+      for (int i = 0; i < n; ++i) {
+        ns.setReleaseDate(i, scenes.time());
+        ns.setResponseTime(i, scenes.time());
+      }
+    carried.restart();
+    StaleNodes fresh(ns, platform->core, *platform->bus);
+    for (int pass = 0; pass < 4; ++pass) {
+      carried.beginPass();
+      fresh.beginPass();
+      for (int i = 0; i < n; ++i) {
+        ASSERT_EQ(carried.next(i), fresh.next(i))
+            << "run " << run << " " << bus << " pass " << pass << " node " << i;
+        carried.computed(i);
+        fresh.computed(i);
+        if (scenes.pick(0, 3) == 0) change({&carried, &fresh});
+      }
+    }
+  }
+}
+
 // The nodes by release date, equal dates by index.
 std::vector<longint_t> releaseOrderOf(const Nodeset& ns) {
   std::vector<longint_t> order(ns.getSize());

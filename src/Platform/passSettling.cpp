@@ -19,30 +19,40 @@ std::uint64_t entryHash(longint_t i, longint_t v, std::uint64_t salt) {
   return hashMix(hashMix(i ^ salt) + v);
 }
 
-// Counts for the bus's windows in pass order, when limits are known.
-std::unique_ptr<PassCounts> passCounts(const Nodeset& ns, Processor& proc,
-                                       const OverlapIndex& index,
-                                       const std::vector<longint_t>& limit) {
-  if (limit.empty()) return nullptr;
-  auto counts = std::make_unique<PassCounts>(ns, proc.getNumberOfBanks(), proc.getAccDelay());
-  counts->begin(index);
-  return counts;
-}
-
 }  // namespace
 
+PassSetup::PassSetup(const Nodeset& nodeset, Processor& proc)
+    : ns(nodeset), processor(proc), index(nodeset, proc.getNumberOfBanks()) {}
+
+PassSetup::~PassSetup() = default;
+
+PassCounts* PassSetup::start(bool limited) {
+  index.restart();
+  if (stale)
+    stale->restart();
+  else
+    stale = std::make_unique<StaleNodes>(ns, *processor.getCore(), *processor.getBus());
+  if (!limited) return nullptr;
+  if (!counts)
+    counts =
+        std::make_unique<PassCounts>(ns, processor.getNumberOfBanks(), processor.getAccDelay());
+  counts->begin(index);
+  return counts.get();
+}
+
 PassSettling::PassSettling(const ResponseTimeAnalysis& rta, Nodeset& nodeset, Processor& proc,
-                           std::vector<longint_t> start, std::vector<longint_t> reached)
+                           std::vector<longint_t> start, std::vector<longint_t> reached,
+                           PassSetup& setup)
     : analysis(rta),
       ns(nodeset),
       processor(proc),
       prevR(std::move(start)),
       limit(std::move(reached)),
       differs(prevR.size()),
-      index(nodeset, proc.getNumberOfBanks()),
-      counts(passCounts(nodeset, proc, index, limit)),
-      stale(nodeset, *proc.getCore(), *proc.getBus()),
-      lent(proc.getBus(), index, counts.get()) {
+      index(setup.index),
+      counts(setup.start(!limit.empty())),
+      stale(*setup.stale),
+      lent(proc.getBus(), index, counts) {
   for (longint_t i = 0; i < prevR.size(); ++i)
     hash += entryHash(i, prevR[i], responseSalt) + entryHash(i, prevR[i], prevSalt);
 }

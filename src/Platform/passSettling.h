@@ -17,6 +17,30 @@ class Nodeset;
 class Processor;
 class ResponseTimeAnalysis;
 
+// What the pass settlings of an analysis keep from one to the next: the index,
+// the counts and the stale nodes' tables with the room they took, each taken
+// up anew for the next settling rather than built again. The node set's core
+// lists and demands must stay as they were.
+class PassSetup {
+ public:
+  PassSetup(const Nodeset& nodeset, Processor& proc);
+  ~PassSetup();
+  PassSetup(const PassSetup&) = delete;
+  PassSetup& operator=(const PassSetup&) = delete;
+
+ private:
+  friend class PassSettling;
+  // Takes the node set's release dates and response times anew; the counts
+  // only where limits are known, else nullptr.
+  PassCounts* start(bool limited);
+
+  const Nodeset& ns;
+  Processor& processor;
+  OverlapIndex index;
+  std::unique_ptr<PassCounts> counts;  // built on the first settling with limits
+  std::unique_ptr<StaleNodes> stale;   // built on the first settling
+};
+
 // The response times settling pass by pass from their start values under the
 // same release dates. Every pass recomputes the response times from the
 // current ones alone, and refreshes the first entry of prevR that differs from
@@ -31,9 +55,9 @@ class PassSettling {
   // Starts from the response times the node set holds, which are start.
   // limit, when not empty, holds the response times the passes rise to, each
   // from below: a node that reached its limit keeps it, and is not computed
-  // again.
+  // again. The setup serves only this settling while it lives.
   PassSettling(const ResponseTimeAnalysis& analysis, Nodeset& nodeset, Processor& proc,
-               std::vector<longint_t> start, std::vector<longint_t> limit);
+               std::vector<longint_t> start, std::vector<longint_t> limit, PassSetup& setup);
 
   // Settles the response times; passes counts the refreshes of prevR.
   Outcome settle(int& passes);
@@ -57,9 +81,9 @@ class PassSettling {
   const std::vector<longint_t> limit;
   NodeFlags differs;
   std::uint64_t hash = 0;
-  OverlapIndex index;
-  std::unique_ptr<PassCounts> counts;  // with the limits
-  StaleNodes stale;
+  OverlapIndex& index;
+  PassCounts* counts;  // with the limits
+  StaleNodes& stale;
   Lent lent;
 };
 

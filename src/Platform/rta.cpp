@@ -144,7 +144,8 @@ std::vector<longint_t> ResponseTimeAnalysis::startResponseTimes() {
   return prevR;
 }
 
-int ResponseTimeAnalysis::settleResponseTimes(ReleaseOrderSettling& releaseOrder, int& passes) {
+int ResponseTimeAnalysis::settleResponseTimes(ReleaseOrderSettling& releaseOrder,
+                                              PassSetup& passSetup, int& passes) {
   // The pass count is printed only where the settling goes pass by pass. Where
   // the response times rise to the least fixed point in any order, settling in
   // release order first gives the passes the values they rise to.
@@ -162,7 +163,7 @@ int ResponseTimeAnalysis::settleResponseTimes(ReleaseOrderSettling& releaseOrder
   } else {
     releaseOrder.forget();
   }
-  PassSettling settling(*this, *ns, *processor, startResponseTimes(), std::move(limit));
+  PassSettling settling(*this, *ns, *processor, startResponseTimes(), std::move(limit), passSetup);
   switch (settling.settle(passes)) {
     case PassSettling::Outcome::settled:
       return 0;
@@ -225,10 +226,11 @@ std::uint64_t ResponseTimeAnalysis::releaseDatesHash() const {
   return h;
 }
 
-int ResponseTimeAnalysis::outerIteration(ReleaseOrderSettling& releaseOrder, ReleaseDates& releases,
-                                         const std::vector<longint_t>& rel0, bool& changed) {
+int ResponseTimeAnalysis::outerIteration(ReleaseOrderSettling& releaseOrder, PassSetup& passSetup,
+                                         ReleaseDates& releases, const std::vector<longint_t>& rel0,
+                                         bool& changed) {
   int passes = 0;
-  if (settleResponseTimes(releaseOrder, passes) != 0) return 1;
+  if (settleResponseTimes(releaseOrder, passSetup, passes) != 0) return 1;
   if (VERBOSE > 1) std::cout << "WCRT Computation Fixed-Point: " << passes + 1 << " iterations.\n";
   return releases.settle(rel0, changed);
 }
@@ -237,7 +239,7 @@ int ResponseTimeAnalysis::outerIteration(ReleaseOrderSettling& releaseOrder, Rel
 // started from; the loop would then go round for ever. A matching hash is
 // confirmed by replaying the iterations from rel0 up to the earlier one. An
 // iteration depends on the release dates alone, and on what the release-order
-// settling kept from the one before, so the replay takes a settling of its
+// settling kept from the one before, so the replay takes settlings of its
 // own, as the first run did; it prints nothing, and the node set is put back.
 bool ResponseTimeAnalysis::revisits(StateLog& seen, ReleaseDates& releases,
                                     const std::vector<longint_t>& rel0) {
@@ -248,13 +250,14 @@ bool ResponseTimeAnalysis::revisits(StateLog& seen, ReleaseDates& releases,
   {
     const Muted muted;
     ReleaseOrderSettling releaseOrder(*this, *ns, *processor);
+    PassSetup passSetup(*ns, *processor);
     setReleaseDates(*ns, rel0);
     int replayed = 0;
     bool changed = true;
     for (auto candidate = earlier.begin(); candidate != earlier.end() && !repeated; ++candidate) {
       // These iterations ran before from the same release dates, so they succeed again.
       for (; replayed < *candidate; ++replayed)
-        outerIteration(releaseOrder, releases, rel0, changed);
+        outerIteration(releaseOrder, passSetup, releases, rel0, changed);
       repeated = now.sameReleaseDates(*ns);
     }
   }
@@ -267,6 +270,7 @@ int ResponseTimeAnalysis::analyse() {
   outerLoopIter = 0;
   ReleaseDates releases(*ns);
   ReleaseOrderSettling releaseOrder(*this, *ns, *processor);
+  PassSetup passSetup(*ns, *processor);
   StateLog seen;
   bool changed = true;
   while (changed) {
@@ -274,7 +278,7 @@ int ResponseTimeAnalysis::analyse() {
       failWith(nonConvergence);
       return 1;
     }
-    if (outerIteration(releaseOrder, releases, rel0, changed) != 0) return 1;
+    if (outerIteration(releaseOrder, passSetup, releases, rel0, changed) != 0) return 1;
     ++outerLoopIter;
     if (VERBOSE > 3) writeImage();
   }

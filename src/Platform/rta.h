@@ -6,6 +6,7 @@
 
 #include "Platform/analysis.h"
 
+class PassSetup;
 class ReleaseDates;
 class ReleaseOrderSettling;
 class StateLog;
@@ -33,11 +34,11 @@ class ResponseTimeAnalysis : public Analysis {
  private:
   // Sets every response time to its start value, and returns them.
   std::vector<longint_t> startResponseTimes();
-  int settleResponseTimes(ReleaseOrderSettling& releaseOrder, int& passes);
+  int settleResponseTimes(ReleaseOrderSettling& releaseOrder, PassSetup& passSetup, int& passes);
   // One outer iteration: the response times under the release dates, with
   // their pass count at -vv, then the release dates from rel0 under those.
-  int outerIteration(ReleaseOrderSettling& releaseOrder, ReleaseDates& releases,
-                     const std::vector<longint_t>& rel0, bool& changed);
+  int outerIteration(ReleaseOrderSettling& releaseOrder, PassSetup& passSetup,
+                     ReleaseDates& releases, const std::vector<longint_t>& rel0, bool& changed);
   bool revisits(StateLog& seen, ReleaseDates& releases, const std::vector<longint_t>& rel0);
   std::vector<longint_t> responseTimes() const;
   bool busFailed() const;

@@ -15,22 +15,35 @@ StaleNodes::StaleNodes(const Nodeset& nodeset, const Interference& coreModel,
       bus(busModel),
       reads(std::max(coreModel.reads(), busModel.reads())),
       stale(nodeset.getSize()),
-      saturationBound(busModel.saturationBound(nodeset)) {
+      saturationBound(0) {
+  if (reads == Interference::Reads::Overlapping) {
+    byRelease.resize(ns.getSize());
+    std::iota(byRelease.begin(), byRelease.end(), 0);
+    const bool busOnly = coreModel.reads() != Interference::Reads::Overlapping;
+    collectBanks(busOnly ? busModel.bankReads() : Interference::BankReads::EveryBank);
+    for (longint_t k = 0; k < ns.getSize(); ++k)
+      wholeFrom.push_back(wholeDemandFrom(static_cast<int>(k)));
+  }
+  restart();
+}
+
+// The last order is mostly kept, so sorting from it is quick.
+void StaleNodes::restart() {
   stale.setAll();
+  changes = PriorityChanges();
+  rises = PriorityChanges();
+  saturationBound = bus.saturationBound(ns);
+  largestResponse = 0;
   for (longint_t k = 0; k < ns.getSize(); ++k)
     largestResponse = std::max(largestResponse, ns.getResponseTime(static_cast<int>(k)));
   if (reads != Interference::Reads::Overlapping) return;
-  byRelease.resize(ns.getSize());
-  std::iota(byRelease.begin(), byRelease.end(), 0);
   const auto release = [this](longint_t k) { return ns.getReleaseDate(static_cast<int>(k)); };
   std::sort(byRelease.begin(), byRelease.end(),
             [&](longint_t a, longint_t b) { return release(a) < release(b); });
+  releases.clear();
   for (longint_t k : byRelease) releases.push_back(release(k));
   releaseIndex.build(releases);
-  const bool busOnly = coreModel.reads() != Interference::Reads::Overlapping;
-  collectBanks(busOnly ? busModel.bankReads() : Interference::BankReads::EveryBank);
-  for (longint_t k = 0; k < ns.getSize(); ++k)
-    wholeFrom.push_back(wholeDemandFrom(static_cast<int>(k)));
+  sortReaders();
 }
 
 longint_t StaleNodes::wholeDemandFrom(int k) const {
@@ -50,20 +63,28 @@ void StaleNodes::collectBanks(Interference::BankReads scope) {
       if (demand != 0) reachBanks[k] |= bankBit(bank);
   if (scope == Interference::BankReads::EveryBank) return;
   readersOf.resize(64);
-  for (longint_t p = 0; p < n; ++p) {
-    std::uint64_t read = 0;
-    for (const auto& [bank, transactions] : ns.getVecTransactions(static_cast<int>(byRelease[p])))
-      if (transactions != 0) read |= bankBit(bank);
-    for (; read != 0; read &= read - 1) {
+  readBanks.assign(n, 0);
+  for (longint_t k = 0; k < n; ++k)
+    for (const auto& [bank, transactions] : ns.getVecTransactions(static_cast<int>(k)))
+      if (transactions != 0) readBanks[k] |= bankBit(bank);
+  if (scope != Interference::BankReads::TransactionBanksAndRx) return;
+  for (longint_t k = 0; k < n; ++k)
+    reachesAll[k] = ns.getAssignedTo(static_cast<int>(k)) == rxCoreId && reachBanks[k] != 0;
+}
+
+void StaleNodes::sortReaders() {
+  if (readersOf.empty()) return;
+  for (Readers& readers : readersOf) {
+    readers.releases.clear();
+    readers.nodes.clear();
+  }
+  for (size_t p = 0; p < byRelease.size(); ++p)
+    for (std::uint64_t read = readBanks[byRelease[p]]; read != 0; read &= read - 1) {
       Readers& readers = readersOf[std::countr_zero(read)];
       readers.releases.push_back(releases[p]);
       readers.nodes.push_back(byRelease[p]);
     }
-  }
   for (Readers& readers : readersOf) readers.releaseIndex.build(readers.releases);
-  if (scope != Interference::BankReads::TransactionBanksAndRx) return;
-  for (longint_t k = 0; k < n; ++k)
-    reachesAll[k] = ns.getAssignedTo(static_cast<int>(k)) == rxCoreId && reachBanks[k] != 0;
 }
 
 void StaleNodes::beginPass() {

@@ -15,7 +15,7 @@ class Nodeset;
 // The nodes whose response time a pass must compute again: those a changed
 // response time can reach, as the interference models declare. Any other node
 // would compute the value it already has. Release dates must not change while
-// the set is in use.
+// the set is in use, but between settlings through restart.
 //
 // A node read by priority reaches every node whose priority value is not
 // below its own. Rather than marking them all, the changes of such nodes are
@@ -26,6 +26,10 @@ class Nodeset;
 class StaleNodes {
  public:
   StaleNodes(const Nodeset& ns, const Interference& core, const Interference& bus);
+
+  // Takes the node set's release dates and response times anew, for the next
+  // settling, with every node stale; its demands must be as they were.
+  void restart();
 
   void markAll() { stale.setAll(); }
   // Starts a pass over the nodes in index order.
@@ -43,6 +47,8 @@ class StaleNodes {
     return std::uint64_t{1} << (static_cast<unsigned>(bank) % 64);
   }
   void collectBanks(Interference::BankReads scope);
+  // The nodes that read each bank, by release date.
+  void sortReaders();
   // The overlap length from which every model that reads by overlap counts
   // node k's whole demand.
   longint_t wholeDemandFrom(int k) const;
@@ -92,6 +98,7 @@ class StaleNodes {
     SortedIndex releaseIndex;
   };
   std::vector<Readers> readersOf;
+  std::vector<std::uint64_t> readBanks;  // per node, the bank bits it reads
 };
 
 #endif
