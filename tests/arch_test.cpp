@@ -84,16 +84,19 @@ TEST_F(ArchTest, BothLayoutsBuildTheDescribedProcessor) {
     applyOptions(caseConfig, {"-arch", archDir + c.file});
     ASSERT_EQ(caseConfig.initProc(caseProc, 0, caseDocuments), 0);
     EXPECT_EQ(caseProc.getName(), c.name);
-    EXPECT_EQ(typeid(*caseProc.getBus()), c.bus);
+    const auto& bus = *caseProc.getBus();
+    EXPECT_EQ(typeid(bus), c.bus);
     EXPECT_EQ(caseConfig.getBusName(), c.busName);
     ASSERT_NE(caseProc.getLocalMemoryInstr(), nullptr);
-    EXPECT_EQ(typeid(*caseProc.getLocalMemoryInstr()), c.instr);
+    const auto& instr = *caseProc.getLocalMemoryInstr();
+    EXPECT_EQ(typeid(instr), c.instr);
     EXPECT_EQ(caseProc.getLocalMemoryInstr()->getType(), c.instrType);
     if (c.data == nullptr) {
       EXPECT_EQ(caseProc.getLocalMemoryData(), nullptr);
     } else {
       ASSERT_NE(caseProc.getLocalMemoryData(), nullptr);
-      EXPECT_EQ(typeid(*caseProc.getLocalMemoryData()), *c.data);
+      const auto& data = *caseProc.getLocalMemoryData();
+      EXPECT_EQ(typeid(data), *c.data);
       EXPECT_EQ(caseProc.getLocalMemoryData()->getType(), DATA);
     }
     EXPECT_NE(caseProc.getCore(), nullptr);
