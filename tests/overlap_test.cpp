@@ -95,6 +95,22 @@ class Scenes {
   std::mt19937_64 rng;
 };
 
+// A scene under the run's bus model: a random platform and a node set on it.
+struct Scene {
+  Scene(Scenes& scenes, int run)
+      : bus(workingBuses()[run % workingBuses().size()]),
+        cores(scenes.pick(1, 3)),
+        banks(scenes.pick(1, 3)),
+        platform(scenes.platform(bus, cores, banks)) {
+    scenes.fill(ns, cores, banks);
+  }
+  const std::string bus;
+  const int cores;
+  const int banks;
+  const std::unique_ptr<TestPlatform> platform;
+  Nodeset ns;
+};
+
 // Every window operation of the model, for every node, bank and core, with and
 // without the index attached.
 void expectSameAnswers(Bus& bus, Nodeset& ns, const OverlapIndex& index, int banks,
@@ -133,33 +149,30 @@ void expectSameAnswers(Bus& bus, Nodeset& ns, const OverlapIndex& index, int ban
 TEST(OverlapIndex, WindowOperationsAnswerAsWithoutIt) {
   Scenes scenes(11);
   for (int run = 0; run < 400; ++run) {
-    const std::string bus = workingBuses()[run % workingBuses().size()];
-    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
-    const auto platform = scenes.platform(bus, cores, banks);
-    Nodeset ns;
-    scenes.fill(ns, cores, banks);
-    OverlapIndex index(ns, banks);
-    const std::string what = "run " + std::to_string(run) + " " + bus;
+    Scene scene(scenes, run);
+    OverlapIndex index(scene.ns, scene.banks);
+    const std::string what = "run " + std::to_string(run) + " " + scene.bus;
     std::vector<longint_t> windows = {0, scenes.time(), scenes.time(), ~0UL};
-    expectSameAnswers(*platform->bus, ns, index, banks, windows, what);
+    expectSameAnswers(*scene.platform->bus, scene.ns, index, scene.banks, windows, what);
 
     // Response times that change after the index was built, raised or lowered,
     // between two questions with the same arguments.
-    Bus& model = *platform->bus;
-    const int n = static_cast<int>(ns.getSize());
+    Bus& model = *scene.platform->bus;
+    const int n = static_cast<int>(scene.ns.getSize());
     for (int change = 0; change < 3; ++change) {
-      const int i = scenes.pick(0, n - 1), bank = scenes.pick(0, banks - 1);
+      const int i = scenes.pick(0, n - 1), bank = scenes.pick(0, scene.banks - 1);
       const longint_t t = windows[scenes.pick(0, 3)];
       model.attach(&index);
-      model.getInterference(i, t, &ns, bank);
+      model.getInterference(i, t, &scene.ns, bank);
       const longint_t r = scenes.time();
-      ns.setResponseTime(scenes.pick(0, n - 1), r);
+      scene.ns.setResponseTime(scenes.pick(0, n - 1), r);
       index.noteResponseTime(r);
-      const longint_t indexed = model.getInterference(i, t, &ns, bank);
+      const longint_t indexed = model.getInterference(i, t, &scene.ns, bank);
       model.attach(nullptr);
-      EXPECT_EQ(model.getInterference(i, t, &ns, bank), indexed) << what << " change " << change;
+      EXPECT_EQ(model.getInterference(i, t, &scene.ns, bank), indexed)
+          << what << " change " << change;
     }
-    expectSameAnswers(model, ns, index, banks, windows, what + " after changes");
+    expectSameAnswers(model, scene.ns, index, scene.banks, windows, what + " after changes");
 
     // The next settlings under new release dates, of no node, some or all,
     // with the index kept and restarted.
@@ -167,11 +180,11 @@ TEST(OverlapIndex, WindowOperationsAnswerAsWithoutIt) {
       const int moved = scenes.pick(0, 2);
       for (int k = 0; k < n; ++k) {
         if (moved == 2 || (moved == 1 && scenes.pick(0, 3) == 0))
-          ns.setReleaseDate(k, scenes.time());
-        ns.setResponseTime(k, scenes.time());
+          scene.ns.setReleaseDate(k, scenes.time());
+        scene.ns.setResponseTime(k, scenes.time());
       }
       index.restart();
-      expectSameAnswers(model, ns, index, banks, windows,
+      expectSameAnswers(model, scene.ns, index, scene.banks, windows,
                         what + " settling " + std::to_string(settling));
     }
   }
@@ -728,39 +741,35 @@ longint_t equation(TestPlatform& platform, Nodeset& ns, int i, int banks) {
 TEST(StaleNodes, ChangedResponseTimeMarksEveryNodeItMoves) {
   Scenes scenes(23);
   for (int run = 0; run < 3000; ++run) {
-    const std::string bus = workingBuses()[run % workingBuses().size()];
-    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
-    const auto platform = scenes.platform(bus, cores, banks);
-    Nodeset ns;
-    scenes.fill(ns, cores, banks);
-    const int n = static_cast<int>(ns.getSize());
+    Scene scene(scenes, run);
+    const int n = static_cast<int>(scene.ns.getSize());
     // Response times that start or stop at 0 matter to the nodes released with k.
     const int k = scenes.pick(0, n - 1);
-    if (scenes.pick(0, 5) == 0) ns.setResponseTime(k, 0);
-    StaleNodes stale(ns, platform->core, *platform->bus);
+    if (scenes.pick(0, 5) == 0) scene.ns.setResponseTime(k, 0);
+    StaleNodes stale(scene.ns, scene.platform->core, *scene.platform->bus);
     std::vector<longint_t> before(n);
     for (int i = 0; i < n; ++i) {
-      before[i] = equation(*platform, ns, i, banks);
+      before[i] = equation(*scene.platform, scene.ns, i, scene.banks);
       stale.computed(i);
     }
-    const longint_t old = ns.getResponseTime(k);
+    const longint_t old = scene.ns.getResponseTime(k);
     const int change = scenes.pick(0, 5);
     const longint_t r = change == 0 ? 0 : change <= 2 ? scenes.time() : old + scenes.pick(1, 20);
-    ns.setResponseTime(k, r);
+    scene.ns.setResponseTime(k, r);
     stale.changed(k, old, r);
     for (int i = 0; i < n; ++i) {
-      if (equation(*platform, ns, i, banks) == before[i]) continue;
+      if (equation(*scene.platform, scene.ns, i, scene.banks) == before[i]) continue;
       EXPECT_EQ(stale.next(i), static_cast<longint_t>(i))
-          << "run " << run << " " << bus << ": node " << k << " from " << old << " to " << r
+          << "run " << run << " " << scene.bus << ": node " << k << " from " << old << " to " << r
           << " moves node " << i;
     }
     // A pass computes the nodes in index order, so those before k, computed
     // before the change, are still stale in the next pass.
     stale.beginPass();
     for (int i = 0; i < k; ++i) {
-      if (equation(*platform, ns, i, banks) == before[i]) continue;
+      if (equation(*scene.platform, scene.ns, i, scene.banks) == before[i]) continue;
       EXPECT_EQ(stale.next(i), static_cast<longint_t>(i))
-          << "run " << run << " " << bus << ": node " << k << " from " << old << " to " << r
+          << "run " << run << " " << scene.bus << ": node " << k << " from " << old << " to " << r
           << " moves node " << i << " in the next pass";
     }
   }
@@ -873,40 +882,36 @@ TEST(StaleNodes, ChangesReadByPriorityReachTheNextPass) {
 TEST(StaleNodes, RestartAnswersAsBuiltAnew) {
   Scenes scenes(61);
   for (int run = 0; run < 600; ++run) {
-    const std::string bus = workingBuses()[run % workingBuses().size()];
-    const int cores = scenes.pick(1, 3), banks = scenes.pick(1, 3);
-    const auto platform = scenes.platform(bus, cores, banks);
-    Nodeset ns;
-    scenes.fill(ns, cores, banks);
-    const int n = static_cast<int>(ns.getSize());
+    Scene scene(scenes, run);
+    const int n = static_cast<int>(scene.ns.getSize());
     const auto change = [&](std::vector<StaleNodes*> sets) {
       const int k = scenes.pick(0, n - 1);
-      const longint_t old = ns.getResponseTime(k);
+      const longint_t old = scene.ns.getResponseTime(k);
       const longint_t r = scenes.pick(0, 4) == 0 ? scenes.time() : old + scenes.pick(1, 20);
-      ns.setResponseTime(k, r);
+      scene.ns.setResponseTime(k, r);
       for (StaleNodes* stale : sets) stale->changed(k, old, r);
     };
-    StaleNodes carried(ns, platform->core, *platform->bus);
+    StaleNodes carried(scene.ns, scene.platform->core, *scene.platform->bus);
     for (int step = 0; step < 6; ++step) {
       carried.beginPass();
       carried.computed(scenes.pick(0, n - 1));
       change({&carried});
     }
     if (scenes.pick(0, 1) == 0)
-      scenes.settle(ns);
+      scenes.settle(scene.ns);
     else
       for (int i = 0; i < n; ++i) {
-        ns.setReleaseDate(i, scenes.time());
-        ns.setResponseTime(i, scenes.time());
+        scene.ns.setReleaseDate(i, scenes.time());
+        scene.ns.setResponseTime(i, scenes.time());
       }
     carried.restart();
-    StaleNodes fresh(ns, platform->core, *platform->bus);
+    StaleNodes fresh(scene.ns, scene.platform->core, *scene.platform->bus);
     for (int pass = 0; pass < 4; ++pass) {
       carried.beginPass();
       fresh.beginPass();
       for (int i = 0; i < n; ++i) {
         ASSERT_EQ(carried.next(i), fresh.next(i))
-            << "run " << run << " " << bus << " pass " << pass << " node " << i;
+            << "run " << run << " " << scene.bus << " pass " << pass << " node " << i;
         carried.computed(i);
         fresh.computed(i);
         if (scenes.pick(0, 3) == 0) change({&carried, &fresh});
