@@ -380,6 +380,10 @@ TEST(PassCounts, CountAsComputeAForWindowsInAnyOrderAsResponseTimesChange) {
                                 " step " + std::to_string(step));
         change(index);
       }
+      // A window that opens at no node's release date is not answered.
+      longint_t free = 0;
+      for (int i = 0; i < n; ++i) free = std::max(free, ns.getReleaseDate(i) + 1);
+      EXPECT_EQ(counts.counts(ns, 0, free, free + 5, delay), nullptr);
     }
   }
 }

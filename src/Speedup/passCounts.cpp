@@ -15,6 +15,11 @@ void PassCounts::forgetLists() {
 
 void PassCounts::buildReaches() {
   const longint_t n = ns.getSize();
+  dates.resize(n);
+  for (longint_t k = 0; k < n; ++k) dates[k] = ns.getReleaseDate(static_cast<int>(k));
+  std::sort(dates.begin(), dates.end());
+  dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
+  dateIndex.build(dates);
   reaches.resize(lists.size());
   placesFrom.assign(n + 1, 0);
   for (size_t bank = 0; bank < lists.size(); ++bank) {
@@ -25,6 +30,10 @@ void PassCounts::buildReaches() {
     r.blockFinish.assign((entries + blockSize - 1) / blockSize, 0);
     r.idle.clear();
     r.releaseIndex.build(l.releases);
+    r.row.assign(dates.size(), noRow);
+    r.rowed = NodeFlags(dates.size());
+    r.rows.clear();
+    r.rowPlaces.clear();
     for (size_t at = 0; at < entries; ++at) {
       const OverlapIndex::Entry& e = l.entries[at];
       const int node = static_cast<int>(e.node);
@@ -56,21 +65,75 @@ void PassCounts::changed(longint_t k) {
     const Place& place = places[p];
     Reach& bankReach = reaches[place.bank];
     const longint_t finish = place.release + r;
-    bankReach.terms[place.at].finish = finish;
+    longint_t& was = bankReach.terms[place.at].finish;
+    if (was != finish && !bankReach.rowPlaces.empty())
+      moveRows(*lists[place.bank], bankReach, place.at, place.release, was, finish);
+    was = finish;
     longint_t& latest = bankReach.blockFinish[place.at / blockSize];
     latest = std::max(latest, finish);
   }
 }
 
+// An entry released before a date counts by its finish alone, and the same
+// for every finish at least its full length past the date, so a move changes
+// only the rows of the dates from the earlier finish less the full length to
+// the later finish.
+void PassCounts::moveRows(const SlotList& l, Reach& r, size_t at, longint_t release,
+                          longint_t from, longint_t to) {
+  const longint_t earlier = std::min(from, to), later = std::max(from, to);
+  const longint_t full = l.full[at];
+  const longint_t unchangedTo =
+      full != unreachable && earlier >= full ? std::max(release, earlier - full) : release;
+  const auto count = [&](longint_t finish, longint_t on) {
+    return finish > on ? entryAccesses(l, at, finish - on) : 0;
+  };
+  const size_t slot = r.terms[at].slot;
+  const size_t width = l.width;
+  r.rowed.forEach(dateIndex.firstAbove(dates, unchangedTo), dateIndex.firstNotBelow(dates, later),
+                  [&](size_t q) {
+                    r.rows[r.row[q] * width + slot] += count(to, dates[q]) - count(from, dates[q]);
+                  });
+}
+
+std::uint32_t PassCounts::rowOf(const SlotList& l, Reach& r, longint_t relI) {
+  const size_t q = dateIndex.firstNotBelow(dates, relI);
+  if (q == dates.size() || dates[q] != relI) return noRow;
+  if (r.row[q] == noRow) {
+    r.row[q] = static_cast<std::uint32_t>(r.rowPlaces.size());
+    r.rowed.set(q);
+    const size_t start = r.releaseIndex.firstNotBelow(l.releases, relI);
+    const size_t idle = std::lower_bound(r.idle.begin(), r.idle.end(), start) - r.idle.begin();
+    r.rowPlaces.push_back(Row{start, start, start, start, idle});
+    r.rows.resize(r.rows.size() + l.width, 0);
+    addEarlier(l, r, relI, start, &r.rows[r.rows.size() - l.width]);
+  }
+  return r.row[q];
+}
+
+void PassCounts::countFromRow(SlotList& l, Reach& r, std::uint32_t row, longint_t relI,
+                              longint_t end) {
+  Row& lies = r.rowPlaces[row];
+  const Reached w = reachedNear(l, r, end, lies);
+  lies.mid = w.mid;
+  lies.hi = w.hi;
+  longint_t* counts = &r.rows[row * l.width];
+  for (; lies.whole < w.mid; ++lies.whole)
+    counts[l.entries[lies.whole].slot] += l.entries[lies.whole].demand;
+  l.result.assign(counts, counts + l.width);
+  for (size_t at = w.mid; at < lies.whole; ++at)
+    l.result[l.entries[at].slot] -= l.entries[at].demand;
+  addParts(l, r, relI, end, lies.idle, w);
+}
+
 // The entries released before relI, which start at start, that reach past
 // it; none released by relI - bound does.
-void PassCounts::addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t start) {
+void PassCounts::addEarlier(const SlotList& l, const Reach& r, longint_t relI, size_t start,
+                            longint_t* count) const {
   const longint_t bound = index->responseBound();
   const longint_t from = relI >= bound ? relI - bound + 1 : 0;
   const size_t lo = std::min(r.releaseIndex.firstNotBelow(l.releases, from), start);
   const size_t hi = start;
   const Term* terms = r.terms.data();
-  longint_t* count = l.result.data();
   for (size_t block = lo / blockSize; block * blockSize < hi; ++block) {
     if (r.blockFinish[block] <= relI) continue;
     const size_t stop = std::min(hi, (block + 1) * blockSize);
@@ -88,20 +151,36 @@ void PassCounts::addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t 
   }
 }
 
-// The entries released from relI, which start at start, to end, less those
-// released at relI whose node did not run.
-void PassCounts::addFrom(SlotList& l, const Reach& r, longint_t relI, longint_t end, size_t start) {
-  const size_t lo = start;
-  const size_t hi = std::max(r.releaseIndex.firstNotBelow(l.releases, end), lo);
-  const size_t mid =
-      l.longest != unreachable && end >= l.longest
-          ? std::clamp(r.releaseIndex.firstAbove(l.releases, end - l.longest), lo, hi)
-          : lo;
-  addWhole(l, lo, mid);
-  for (size_t at = mid; at < hi; ++at)
+PassCounts::Reached PassCounts::reachedNear(const SlotList& l, const Reach& r, longint_t end,
+                                           const Row& row) const {
+  const size_t hi = notBelowNear(l, r, row.start, row.hi, end);
+  const size_t mid = l.longest != unreachable && end >= l.longest
+                         ? std::min(notBelowNear(l, r, row.start, row.mid, end - l.longest + 1), hi)
+                         : row.start;
+  return {mid, hi};
+}
+
+size_t PassCounts::notBelowNear(const SlotList& l, const Reach& r, size_t start, size_t hint,
+                                longint_t value) const {
+  const std::vector<longint_t>& releases = l.releases;
+  size_t at = hint;
+  for (int step = 0; step < 4; ++step) {
+    if (at > start && releases[at - 1] >= value)
+      --at;
+    else if (at < releases.size() && releases[at] < value)
+      ++at;
+    else
+      return at;
+  }
+  return std::max(r.releaseIndex.firstNotBelow(releases, value), start);
+}
+
+void PassCounts::addParts(SlotList& l, const Reach& r, longint_t relI, longint_t end,
+                          size_t idleFrom, const Reached& w) const {
+  for (size_t at = w.mid; at < w.hi; ++at)
     l.result[l.entries[at].slot] += entryAccesses(l, at, end - l.releases[at]);
-  for (auto at = std::lower_bound(r.idle.begin(), r.idle.end(), lo);
-       at != r.idle.end() && *at < hi && l.releases[*at] == relI; ++at) {
+  for (auto at = r.idle.begin() + static_cast<std::ptrdiff_t>(idleFrom);
+       at != r.idle.end() && *at < w.hi && l.releases[*at] == relI; ++at) {
     const OverlapIndex::Entry& e = l.entries[*at];
     if (ns.getResponseTime(static_cast<int>(e.node)) == 0)
       l.result[e.slot] -= entryAccesses(l, *at, end - relI);
@@ -115,11 +194,9 @@ const std::vector<longint_t>* PassCounts::counts(const Nodeset& nodeset, int ban
     return nullptr;
   if (!built) buildReaches();
   SlotList& l = *lists[static_cast<size_t>(bank)];
-  const Reach& r = reaches[static_cast<size_t>(bank)];
-  l.result.resize(l.width);
-  std::fill(l.result.begin(), l.result.end(), 0);
-  const size_t start = r.releaseIndex.firstNotBelow(l.releases, relI);
-  addEarlier(l, r, relI, start);
-  addFrom(l, r, relI, end, start);
+  Reach& r = reaches[static_cast<size_t>(bank)];
+  const std::uint32_t row = rowOf(l, r, relI);
+  if (row == noRow) return nullptr;
+  countFromRow(l, r, row, relI, end);
   return &l.result;
 }
