@@ -15,11 +15,15 @@ void PassCounts::forgetLists() {
 
 void PassCounts::buildReaches() {
   const longint_t n = ns.getSize();
+  const auto release = [this](longint_t k) { return ns.getReleaseDate(static_cast<int>(k)); };
   dates.resize(n);
-  for (longint_t k = 0; k < n; ++k) dates[k] = ns.getReleaseDate(static_cast<int>(k));
+  for (longint_t k = 0; k < n; ++k) dates[k] = release(k);
   std::sort(dates.begin(), dates.end());
   dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
   dateIndex.build(dates);
+  dateOf.resize(n);
+  for (longint_t k = 0; k < n; ++k)
+    dateOf[k] = static_cast<std::uint32_t>(dateIndex.firstNotBelow(dates, release(k)));
   reaches.resize(lists.size());
   placesFrom.assign(n + 1, 0);
   for (size_t bank = 0; bank < lists.size(); ++bank) {
@@ -30,10 +34,11 @@ void PassCounts::buildReaches() {
     r.blockFinish.assign((entries + blockSize - 1) / blockSize, 0);
     r.idle.clear();
     r.releaseIndex.build(l.releases);
-    r.row.assign(dates.size(), noRow);
+    r.dateRow.assign(dates.size(), none);
     r.rowed = NodeFlags(dates.size());
-    r.rows.clear();
-    r.rowPlaces.clear();
+    r.dateRows.clear();
+    r.kept.clear();
+    r.last.assign(n, Reached{0, 0});
     for (size_t at = 0; at < entries; ++at) {
       const OverlapIndex::Entry& e = l.entries[at];
       const int node = static_cast<int>(e.node);
@@ -66,7 +71,7 @@ void PassCounts::changed(longint_t k) {
     Reach& bankReach = reaches[place.bank];
     const longint_t finish = place.release + r;
     longint_t& was = bankReach.terms[place.at].finish;
-    if (was != finish && !bankReach.rowPlaces.empty())
+    if (was != finish && !bankReach.dateRows.empty())
       moveRows(*lists[place.bank], bankReach, place.at, place.release, was, finish);
     was = finish;
     longint_t& latest = bankReach.blockFinish[place.at / blockSize];
@@ -91,38 +96,39 @@ void PassCounts::moveRows(const SlotList& l, Reach& r, size_t at, longint_t rele
   const size_t width = l.width;
   r.rowed.forEach(dateIndex.firstAbove(dates, unchangedTo), dateIndex.firstNotBelow(dates, later),
                   [&](size_t q) {
-                    r.rows[r.row[q] * width + slot] += count(to, dates[q]) - count(from, dates[q]);
+                    r.kept[r.dateRow[q] * width + slot] +=
+                        count(to, dates[q]) - count(from, dates[q]);
                   });
 }
 
-std::uint32_t PassCounts::rowOf(const SlotList& l, Reach& r, longint_t relI) {
-  const size_t q = dateIndex.firstNotBelow(dates, relI);
-  if (q == dates.size() || dates[q] != relI) return noRow;
-  if (r.row[q] == noRow) {
-    r.row[q] = static_cast<std::uint32_t>(r.rowPlaces.size());
+std::uint32_t PassCounts::rowOf(const SlotList& l, Reach& r, int i) {
+  const std::uint32_t q = dateOf[static_cast<size_t>(i)];
+  if (r.dateRow[q] == none) {
+    const longint_t relI = dates[q];
+    r.dateRow[q] = static_cast<std::uint32_t>(r.dateRows.size());
     r.rowed.set(q);
     const size_t start = r.releaseIndex.firstNotBelow(l.releases, relI);
     const size_t idle = std::lower_bound(r.idle.begin(), r.idle.end(), start) - r.idle.begin();
-    r.rowPlaces.push_back(Row{start, start, start, start, idle});
-    r.rows.resize(r.rows.size() + l.width, 0);
-    addEarlier(l, r, relI, start, &r.rows[r.rows.size() - l.width]);
+    r.dateRows.push_back(DateRow{start, start, idle});
+    r.kept.resize(r.kept.size() + l.width, 0);
+    addEarlier(l, r, relI, start, &r.kept[r.kept.size() - l.width]);
   }
-  return r.row[q];
+  return r.dateRow[q];
 }
 
-void PassCounts::countFromRow(SlotList& l, Reach& r, std::uint32_t row, longint_t relI,
-                              longint_t end) {
-  Row& lies = r.rowPlaces[row];
-  const Reached w = reachedNear(l, r, end, lies);
-  lies.mid = w.mid;
-  lies.hi = w.hi;
-  longint_t* counts = &r.rows[row * l.width];
-  for (; lies.whole < w.mid; ++lies.whole)
-    counts[l.entries[lies.whole].slot] += l.entries[lies.whole].demand;
+void PassCounts::countWindow(SlotList& l, Reach& r, int i, longint_t relI, longint_t end) {
+  const std::uint32_t row = rowOf(l, r, i);
+  DateRow& opening = r.dateRows[row];
+  Reached& last = r.last[static_cast<size_t>(i)];
+  const Reached w = reachedNear(l, r, end, opening.start, last);
+  last = w;
+  longint_t* counts = &r.kept[row * l.width];
+  for (; opening.whole < w.mid; ++opening.whole)
+    counts[l.entries[opening.whole].slot] += l.entries[opening.whole].demand;
   l.result.assign(counts, counts + l.width);
-  for (size_t at = w.mid; at < lies.whole; ++at)
+  for (size_t at = w.mid; at < opening.whole; ++at)
     l.result[l.entries[at].slot] -= l.entries[at].demand;
-  addParts(l, r, relI, end, lies.idle, w);
+  addParts(l, r, relI, end, opening.idle, w);
 }
 
 // The entries released before relI, which start at start, that reach past
@@ -152,18 +158,18 @@ void PassCounts::addEarlier(const SlotList& l, const Reach& r, longint_t relI, s
 }
 
 PassCounts::Reached PassCounts::reachedNear(const SlotList& l, const Reach& r, longint_t end,
-                                           const Row& row) const {
-  const size_t hi = notBelowNear(l, r, row.start, row.hi, end);
+                                           size_t start, const Reached& last) const {
+  const size_t hi = notBelowNear(l, r, start, last.hi, end);
   const size_t mid = l.longest != unreachable && end >= l.longest
-                         ? std::min(notBelowNear(l, r, row.start, row.mid, end - l.longest + 1), hi)
-                         : row.start;
+                         ? std::min(notBelowNear(l, r, start, last.mid, end - l.longest + 1), hi)
+                         : start;
   return {mid, hi};
 }
 
 size_t PassCounts::notBelowNear(const SlotList& l, const Reach& r, size_t start, size_t hint,
                                 longint_t value) const {
   const std::vector<longint_t>& releases = l.releases;
-  size_t at = hint;
+  size_t at = std::max(hint, start);
   for (int step = 0; step < 4; ++step) {
     if (at > start && releases[at - 1] >= value)
       --at;
@@ -188,15 +194,11 @@ void PassCounts::addParts(SlotList& l, const Reach& r, longint_t relI, longint_t
 }
 
 const std::vector<longint_t>* PassCounts::counts(const Nodeset& nodeset, int bank, longint_t relI,
-                                                 longint_t end, int d) {
+                                                 longint_t end, int d, int i) {
   if (index == nullptr || &nodeset != &ns || d != delay || delay <= 0 || end < relI || bank < 0 ||
-      bank >= static_cast<int>(lists.size()))
+      bank >= static_cast<int>(lists.size()) || i < 0 || i >= static_cast<int>(ns.getSize()))
     return nullptr;
   if (!built) buildReaches();
-  SlotList& l = *lists[static_cast<size_t>(bank)];
-  Reach& r = reaches[static_cast<size_t>(bank)];
-  const std::uint32_t row = rowOf(l, r, relI);
-  if (row == noRow) return nullptr;
-  countFromRow(l, r, row, relI, end);
-  return &l.result;
+  countWindow(*lists[static_cast<size_t>(bank)], reaches[static_cast<size_t>(bank)], i, relI, end);
+  return &lists[static_cast<size_t>(bank)]->result;
 }

@@ -22,7 +22,8 @@ void ReleaseSweep::begin(const OverlapIndex& overlapIndex) {
   forgetLists();
 }
 
-const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset&, int, longint_t, longint_t, int) {
+const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset&, int, longint_t, longint_t, int,
+                                                   int) {
   return nullptr;
 }
 
