@@ -298,7 +298,7 @@ void expectCountsOfComputeA(const std::vector<longint_t>* counts, Bus& bus, Node
 void expectSweptCounts(SlotSweep& sweep, Bus& bus, Nodeset& ns, const OverlapIndex& index, int i,
                        int bank, longint_t t, int delay, const std::string& what) {
   const longint_t date = ns.getReleaseDate(i);
-  const std::vector<longint_t>* counts = sweep.counts(ns, bank, date, date + t, delay, i);
+  const std::vector<longint_t>* counts = sweep.counts(ns, bank, date, date + t, delay);
   if (delay == 0) {
     EXPECT_EQ(counts, nullptr) << what;
     return;
@@ -335,7 +335,7 @@ TEST(ReleaseSweep, CountsAsComputeAForWindowsTakenInReleaseOrder) {
       }
     }
     // A window that does not open at the current date is not the sweep's.
-    EXPECT_EQ(sweep.counts(ns, 0, dates.back() + 1, dates.back() + 5, delay, 0), nullptr);
+    EXPECT_EQ(sweep.counts(ns, 0, dates.back() + 1, dates.back() + 5, delay), nullptr);
   }
 }
 

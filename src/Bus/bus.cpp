@@ -105,7 +105,7 @@ const std::vector<longint_t>* Bus::sweptCounts(int i, longint_t t, const Nodeset
   ReleaseSweep* sweep = attached.sweep();
   if (sweep == nullptr) return nullptr;
   const longint_t relI = nodeset.getReleaseDate(i);
-  return sweep->counts(nodeset, bank, relI, t + relI, accessDelay(), i);
+  return sweep->counts(nodeset, bank, relI, t + relI, accessDelay());
 }
 
 std::optional<longint_t> Bus::sweptSumBelow(int i, longint_t t, const Nodeset& nodeset) {

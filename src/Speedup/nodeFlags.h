@@ -29,20 +29,6 @@ class NodeFlags {
     }
     return n;
   }
-  // Calls f with each index of the set from i to below end, at most n, in
-  // increasing order.
-  template <typename F>
-  void forEach(longint_t i, longint_t end, F f) const {
-    for (longint_t w = i / 64; w * 64 < end; ++w) {
-      std::uint64_t bits = words[w];
-      if (w == i / 64) bits &= ~std::uint64_t{0} << (i % 64);
-      for (; bits != 0; bits &= bits - 1) {
-        const longint_t found = w * 64 + std::countr_zero(bits);
-        if (found >= end) return;
-        f(found);
-      }
-    }
-  }
 
  private:
   static std::uint64_t bit(longint_t i) { return std::uint64_t{1} << (i % 64); }

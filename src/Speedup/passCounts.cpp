@@ -15,15 +15,6 @@ void PassCounts::forgetLists() {
 
 void PassCounts::buildReaches() {
   const longint_t n = ns.getSize();
-  const auto release = [this](longint_t k) { return ns.getReleaseDate(static_cast<int>(k)); };
-  dates.resize(n);
-  for (longint_t k = 0; k < n; ++k) dates[k] = release(k);
-  std::sort(dates.begin(), dates.end());
-  dates.erase(std::unique(dates.begin(), dates.end()), dates.end());
-  dateIndex.build(dates);
-  dateOf.resize(n);
-  for (longint_t k = 0; k < n; ++k)
-    dateOf[k] = static_cast<std::uint32_t>(dateIndex.firstNotBelow(dates, release(k)));
   reaches.resize(lists.size());
   placesFrom.assign(n + 1, 0);
   for (size_t bank = 0; bank < lists.size(); ++bank) {
@@ -34,11 +25,6 @@ void PassCounts::buildReaches() {
     r.blockFinish.assign((entries + blockSize - 1) / blockSize, 0);
     r.idle.clear();
     r.releaseIndex.build(l.releases);
-    r.dateRow.assign(dates.size(), none);
-    r.rowed = NodeFlags(dates.size());
-    r.dateRows.clear();
-    r.kept.clear();
-    r.last.assign(n, Reached{0, 0});
     for (size_t at = 0; at < entries; ++at) {
       const OverlapIndex::Entry& e = l.entries[at];
       const int node = static_cast<int>(e.node);
@@ -70,76 +56,21 @@ void PassCounts::changed(longint_t k) {
     const Place& place = places[p];
     Reach& bankReach = reaches[place.bank];
     const longint_t finish = place.release + r;
-    longint_t& was = bankReach.terms[place.at].finish;
-    if (was != finish && !bankReach.dateRows.empty())
-      moveRows(*lists[place.bank], bankReach, place.at, place.release, was, finish);
-    was = finish;
+    bankReach.terms[place.at].finish = finish;
     longint_t& latest = bankReach.blockFinish[place.at / blockSize];
     latest = std::max(latest, finish);
   }
 }
 
-// An entry released before a date counts by its finish alone, and the same
-// for every finish at least its full length past the date, so a move changes
-// only the rows of the dates from the earlier finish less the full length to
-// the later finish.
-void PassCounts::moveRows(const SlotList& l, Reach& r, size_t at, longint_t release,
-                          longint_t from, longint_t to) {
-  const longint_t earlier = std::min(from, to), later = std::max(from, to);
-  const longint_t full = l.full[at];
-  const longint_t unchangedTo =
-      full != unreachable && earlier >= full ? std::max(release, earlier - full) : release;
-  const auto count = [&](longint_t finish, longint_t on) {
-    return finish > on ? entryAccesses(l, at, finish - on) : 0;
-  };
-  const size_t slot = r.terms[at].slot;
-  const size_t width = l.width;
-  r.rowed.forEach(dateIndex.firstAbove(dates, unchangedTo), dateIndex.firstNotBelow(dates, later),
-                  [&](size_t q) {
-                    r.kept[r.dateRow[q] * width + slot] +=
-                        count(to, dates[q]) - count(from, dates[q]);
-                  });
-}
-
-std::uint32_t PassCounts::rowOf(const SlotList& l, Reach& r, int i) {
-  const std::uint32_t q = dateOf[static_cast<size_t>(i)];
-  if (r.dateRow[q] == none) {
-    const longint_t relI = dates[q];
-    r.dateRow[q] = static_cast<std::uint32_t>(r.dateRows.size());
-    r.rowed.set(q);
-    const size_t start = r.releaseIndex.firstNotBelow(l.releases, relI);
-    const size_t idle = std::lower_bound(r.idle.begin(), r.idle.end(), start) - r.idle.begin();
-    r.dateRows.push_back(DateRow{start, start, idle});
-    r.kept.resize(r.kept.size() + l.width, 0);
-    addEarlier(l, r, relI, start, &r.kept[r.kept.size() - l.width]);
-  }
-  return r.dateRow[q];
-}
-
-void PassCounts::countWindow(SlotList& l, Reach& r, int i, longint_t relI, longint_t end) {
-  const std::uint32_t row = rowOf(l, r, i);
-  DateRow& opening = r.dateRows[row];
-  Reached& last = r.last[static_cast<size_t>(i)];
-  const Reached w = reachedNear(l, r, end, opening.start, last);
-  last = w;
-  longint_t* counts = &r.kept[row * l.width];
-  for (; opening.whole < w.mid; ++opening.whole)
-    counts[l.entries[opening.whole].slot] += l.entries[opening.whole].demand;
-  l.result.assign(counts, counts + l.width);
-  for (size_t at = w.mid; at < opening.whole; ++at)
-    l.result[l.entries[at].slot] -= l.entries[at].demand;
-  addParts(l, r, relI, end, opening.idle, w);
-}
-
 // The entries released before relI, which start at start, that reach past
 // it; none released by relI - bound does.
-void PassCounts::addEarlier(const SlotList& l, const Reach& r, longint_t relI, size_t start,
-                            longint_t* count) const {
+void PassCounts::addEarlier(SlotList& l, const Reach& r, longint_t relI, size_t start) {
   const longint_t bound = index->responseBound();
   const longint_t from = relI >= bound ? relI - bound + 1 : 0;
   const size_t lo = std::min(r.releaseIndex.firstNotBelow(l.releases, from), start);
   const size_t hi = start;
   const Term* terms = r.terms.data();
+  longint_t* count = l.result.data();
   for (size_t block = lo / blockSize; block * blockSize < hi; ++block) {
     if (r.blockFinish[block] <= relI) continue;
     const size_t stop = std::min(hi, (block + 1) * blockSize);
@@ -157,36 +88,20 @@ void PassCounts::addEarlier(const SlotList& l, const Reach& r, longint_t relI, s
   }
 }
 
-PassCounts::Reached PassCounts::reachedNear(const SlotList& l, const Reach& r, longint_t end,
-                                           size_t start, const Reached& last) const {
-  const size_t hi = notBelowNear(l, r, start, last.hi, end);
-  const size_t mid = l.longest != unreachable && end >= l.longest
-                         ? std::min(notBelowNear(l, r, start, last.mid, end - l.longest + 1), hi)
-                         : start;
-  return {mid, hi};
-}
-
-size_t PassCounts::notBelowNear(const SlotList& l, const Reach& r, size_t start, size_t hint,
-                                longint_t value) const {
-  const std::vector<longint_t>& releases = l.releases;
-  size_t at = std::max(hint, start);
-  for (int step = 0; step < 4; ++step) {
-    if (at > start && releases[at - 1] >= value)
-      --at;
-    else if (at < releases.size() && releases[at] < value)
-      ++at;
-    else
-      return at;
-  }
-  return std::max(r.releaseIndex.firstNotBelow(releases, value), start);
-}
-
-void PassCounts::addParts(SlotList& l, const Reach& r, longint_t relI, longint_t end,
-                          size_t idleFrom, const Reached& w) const {
-  for (size_t at = w.mid; at < w.hi; ++at)
+// The entries released from relI, which start at start, to end, less those
+// released at relI whose node did not run.
+void PassCounts::addFrom(SlotList& l, const Reach& r, longint_t relI, longint_t end, size_t start) {
+  const size_t lo = start;
+  const size_t hi = std::max(r.releaseIndex.firstNotBelow(l.releases, end), lo);
+  const size_t mid =
+      l.longest != unreachable && end >= l.longest
+          ? std::clamp(r.releaseIndex.firstAbove(l.releases, end - l.longest), lo, hi)
+          : lo;
+  addWhole(l, lo, mid);
+  for (size_t at = mid; at < hi; ++at)
     l.result[l.entries[at].slot] += entryAccesses(l, at, end - l.releases[at]);
-  for (auto at = r.idle.begin() + static_cast<std::ptrdiff_t>(idleFrom);
-       at != r.idle.end() && *at < w.hi && l.releases[*at] == relI; ++at) {
+  for (auto at = std::lower_bound(r.idle.begin(), r.idle.end(), lo);
+       at != r.idle.end() && *at < hi && l.releases[*at] == relI; ++at) {
     const OverlapIndex::Entry& e = l.entries[*at];
     if (ns.getResponseTime(static_cast<int>(e.node)) == 0)
       l.result[e.slot] -= entryAccesses(l, *at, end - relI);
@@ -194,11 +109,17 @@ void PassCounts::addParts(SlotList& l, const Reach& r, longint_t relI, longint_t
 }
 
 const std::vector<longint_t>* PassCounts::counts(const Nodeset& nodeset, int bank, longint_t relI,
-                                                 longint_t end, int d, int i) {
+                                                 longint_t end, int d) {
   if (index == nullptr || &nodeset != &ns || d != delay || delay <= 0 || end < relI || bank < 0 ||
-      bank >= static_cast<int>(lists.size()) || i < 0 || i >= static_cast<int>(ns.getSize()))
+      bank >= static_cast<int>(lists.size()))
     return nullptr;
   if (!built) buildReaches();
-  countWindow(*lists[static_cast<size_t>(bank)], reaches[static_cast<size_t>(bank)], i, relI, end);
-  return &lists[static_cast<size_t>(bank)]->result;
+  SlotList& l = *lists[static_cast<size_t>(bank)];
+  const Reach& r = reaches[static_cast<size_t>(bank)];
+  l.result.resize(l.width);
+  std::fill(l.result.begin(), l.result.end(), 0);
+  const size_t start = r.releaseIndex.firstNotBelow(l.releases, relI);
+  addEarlier(l, r, relI, start);
+  addFrom(l, r, relI, end, start);
+  return &l.result;
 }

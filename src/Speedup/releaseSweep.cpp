@@ -22,8 +22,7 @@ void ReleaseSweep::begin(const OverlapIndex& overlapIndex) {
   forgetLists();
 }
 
-const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset&, int, longint_t, longint_t, int,
-                                                   int) {
+const std::vector<longint_t>* ReleaseSweep::counts(const Nodeset&, int, longint_t, longint_t, int) {
   return nullptr;
 }
 

@@ -39,12 +39,12 @@ class ReleaseSweep {
   // Moves on to the nodes released at date, not before the last one; every
   // node released before it keeps its response time from now on.
   void enter(longint_t d) { date = d; }
-  // The counts by slot for node i's window from relI, its release date, to
-  // end on the bank, with the delay as the divisor of the overlap lengths;
-  // nullptr unless the window opens at the current date, the node set and
-  // delay are the sweep's, and it counts by slot.
+  // The counts by slot for the window from relI to end on the bank, with the
+  // delay as the divisor of the overlap lengths; nullptr unless the window
+  // opens at the current date, the node set and delay are the sweep's, and it
+  // counts by slot.
   virtual const std::vector<longint_t>* counts(const Nodeset& nodeset, int bank, longint_t relI,
-                                               longint_t end, int delay, int i);
+                                               longint_t end, int delay);
   // The sum over every bank of the counts of the nodes ranked below node i's
   // bound and outside its group, for node i's window from relI to end, under
   // the same conditions for a sweep by rank.

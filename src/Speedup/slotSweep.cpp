@@ -104,7 +104,7 @@ bool SlotSweep::extend(SlotList& l, longint_t end) const {
 }
 
 const std::vector<longint_t>* SlotSweep::counts(const Nodeset& nodeset, int bank, longint_t relI,
-                                                longint_t end, int d, int) {
+                                                longint_t end, int d) {
   if (!answers(nodeset, relI, d) || bank < 0 || bank >= static_cast<int>(lists.size()))
     return nullptr;
   SlotList& l = list(bank);

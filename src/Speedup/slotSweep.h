@@ -15,7 +15,7 @@ class SlotSweep : public ReleaseSweep {
   ~SlotSweep() override;
 
   const std::vector<longint_t>* counts(const Nodeset& nodeset, int bank, longint_t relI,
-                                       longint_t end, int d, int i) override;
+                                       longint_t end, int d) override;
 
  protected:
   // Demands by slot before every stride-th entry, one row per slot count of
