@@ -115,8 +115,6 @@ std::optional<longint_t> RankSweep::sumBelow(const Nodeset& nodeset, longint_t r
       sum -= l.demandByKey.below(w.lo, w.mid, static_cast<int>(groupHi)) -
              l.demandByKey.below(w.lo, w.mid, static_cast<int>(groupLo));
   }
-  addPartial(l, w, end, [&](size_t at, longint_t count) {
-    if (ahead(at)) sum += count;
-  });
+  addPartial(l, w, end, ahead, [&sum](size_t, longint_t count) { sum += count; });
   return sum;
 }

@@ -99,11 +99,11 @@ class ReleaseSweep {
   template <typename Tally>
   void catchUp(List& l, Tally tally) const;
   Window window(List& l, longint_t end) const;
-  // The entries released from the date that a window up to end counts in
-  // part, and those released at the date that it counts only once their node
-  // runs.
-  template <typename Add>
-  void addPartial(const List& l, const Window& w, longint_t end, Add add) const;
+  // Of the entries that wanted takes, those released from the date that a
+  // window up to end counts in part, and those released at the date that it
+  // counts only once their node runs; the others cost no quotient.
+  template <typename Wanted, typename Add>
+  void addPartial(const List& l, const Window& w, longint_t end, Wanted wanted, Add add) const;
   longint_t accesses(longint_t length, longint_t demand) const {
     return std::min(demand, quotient(length));
   }
@@ -156,11 +156,13 @@ void ReleaseSweep::catchUp(List& l, Tally tally) const {
   l.ready = true;
 }
 
-template <typename Add>
-void ReleaseSweep::addPartial(const List& l, const Window& w, longint_t end, Add add) const {
-  for (size_t at = w.mid; at < w.hi; ++at) add(at, entryAccesses(l, at, end - l.releases[at]));
+template <typename Wanted, typename Add>
+void ReleaseSweep::addPartial(const List& l, const Window& w, longint_t end, Wanted wanted,
+                              Add add) const {
+  for (size_t at = w.mid; at < w.hi; ++at)
+    if (wanted(at)) add(at, entryAccesses(l, at, end - l.releases[at]));
   for (size_t at : l.idle)
-    if (ns.getResponseTime(static_cast<int>(l.entries[at].node)) == 0)
+    if (wanted(at) && ns.getResponseTime(static_cast<int>(l.entries[at].node)) == 0)
       add(at, 0 - accesses(end - date, l.entries[at].demand));
 }
 

@@ -70,8 +70,9 @@ void SlotSweep::count(SlotList& l, longint_t end) const {
   l.lastKept = l.idle.empty();
   l.lastEnd = end;
   l.lastStop = w.hi;
-  addPartial(l, Window{w.hi, w.hi, w.hi}, end,
-             [&l](size_t at, longint_t part) { l.result[l.entries[at].slot] += part; });
+  addPartial(
+      l, Window{w.hi, w.hi, w.hi}, end, [](size_t) { return true; },
+      [&l](size_t at, longint_t part) { l.result[l.entries[at].slot] += part; });
 }
 
 // An entry that the last window counted whole still counts whole, as the
