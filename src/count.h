@@ -1,6 +1,7 @@
 #ifndef TOLLBRIG_COUNT_H
 #define TOLLBRIG_COUNT_H
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -36,5 +37,31 @@ inline longint_t windowQuotient(longint_t length, int delay) {
   }
   return singlePrecisionQuotient(length, delay);
 }
+
+// windowQuotient under one delay, with the division of the exact range
+// taken as a multiplication: for n below 2^25 and a delay d of at most 2^l,
+// m = floor(2^(25 + l) / d) + 1 overshoots 2^(25 + l) / d by less than
+// 2^(25 + l) / (n d), so n m / 2^(25 + l) stays below the next integer above
+// n / d, and its floor is floor(n / d). n m stays below 2^52.
+class WindowQuotient {
+ public:
+  explicit WindowQuotient(int of) : delay(of) {
+    if (of <= 0 || static_cast<longint_t>(of) > exactQuotients) return;
+    const auto d = static_cast<longint_t>(of);
+    shift = 25 + static_cast<unsigned>(std::bit_width(d - 1));
+    factor = (longint_t{1} << shift) / d + 1;
+    roundUp = d - 1;
+  }
+  longint_t operator()(longint_t length) const {
+    if (factor != 0 && length <= exactQuotients) return ((length + roundUp) * factor) >> shift;
+    return windowQuotient(length, delay);
+  }
+
+ private:
+  int delay;
+  unsigned shift = 0;
+  longint_t factor = 0;  // 0 outside the exact range
+  longint_t roundUp = 0;
+};
 
 #endif

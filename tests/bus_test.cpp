@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <limits>
@@ -199,6 +200,30 @@ TEST(BusWindow, WindowQuotientIsTheSinglePrecisionOne) {
       for (longint_t length = base; length - base < 16; ++length)
         EXPECT_EQ(windowQuotient(length, delay), inFloat(length, delay))
             << "length " << length << " delay " << delay;
+}
+
+// The quotient under one delay is the window quotient, for every length about
+// the edges of the exact range and below, under delays short, about powers of
+// two and about 2^24, and outside the exact range.
+TEST(BusWindow, QuotientUnderOneDelayIsTheWindowQuotient) {
+  const longint_t top = longint_t{1} << 24;
+  std::vector<int> delays = {-3, 0, std::numeric_limits<int>::max()};
+  for (int delay = 1; delay <= 70; ++delay) delays.push_back(delay);
+  for (int power = 7; power <= 24; ++power)
+    for (int near : {-1, 0, 1}) delays.push_back((1 << power) + near);
+  for (int delay : {1000, 4099, 65521, 999983, (1 << 24) - 3}) delays.push_back(delay);
+  for (int delay : delays) {
+    const WindowQuotient quotient(delay);
+    const auto expectSame = [&](longint_t length) {
+      ASSERT_EQ(quotient(length), windowQuotient(length, delay))
+          << "length " << length << " delay " << delay;
+    };
+    for (longint_t length = 0; length <= 3000; ++length) expectSame(length);
+    for (longint_t base :
+         {top - 3000, top / 2 - 50, static_cast<longint_t>(std::max(delay, 1)) * 1000 - 50,
+          2 * top - 8, ~longint_t{0} - 16})
+      for (longint_t length = base; length - base < 3016; ++length) expectSame(length);
+  }
 }
 
 // The full length is the least length whose window quotient reaches the

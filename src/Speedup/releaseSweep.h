@@ -52,7 +52,8 @@ class ReleaseSweep {
                                             int delay, int i);
 
  protected:
-  ReleaseSweep(const Nodeset& nodeset, int accessDelay) : ns(nodeset), delay(accessDelay) {}
+  ReleaseSweep(const Nodeset& nodeset, int accessDelay)
+      : ns(nodeset), delay(accessDelay), quotientOf(accessDelay) {}
 
   // Bus::unreachable: the full length of an entry that no overlap counts whole.
   static constexpr longint_t unreachable = ~longint_t{0};
@@ -114,11 +115,12 @@ class ReleaseSweep {
     if (full != unreachable && length >= full) return l.entries[at].demand;
     return accesses(length, l.entries[at].demand);
   }
-  longint_t quotient(longint_t length) const { return windowQuotient(length, delay); }
+  longint_t quotient(longint_t length) const { return quotientOf(length); }
 
   const Nodeset& ns;
   const OverlapIndex* index = nullptr;
   int delay;
+  WindowQuotient quotientOf;
   longint_t date = 0;
 };
 
